@@ -1,0 +1,88 @@
+#include "card_store.h"
+
+#include "dbcs.h"
+#include "file_ops.h"
+#include "paths.h"
+#include "profile_text.h"
+
+namespace morvane {
+
+std::string RowLetter(int row_number) { return std::string(1, static_cast<char>('A' + row_number - 1)); }
+
+bool CardFileExists(const std::string& card_file) { return files::IsRegularFile(card_file); }
+
+std::string ReadCardContent(Profile& profile, const std::string& card_file) {
+    std::string content;
+    for (int row = 1; row <= kMaxCardRows; ++row) {
+        std::string value = profile.ReadValue(card_file, kCardSection, RowLetter(row));
+        if (value.empty()) break;
+        if (row > 1) content += "\r\n";
+        content += value;
+    }
+    return content;
+}
+
+std::string ReadCardContent(const std::string& card_file) { return ReadCardContent(PlatformProfile(), card_file); }
+
+CardRows SplitCardContent(std::string_view content) {
+    CardRows result;
+    std::size_t start = 0;
+    while (start <= content.size()) {
+        std::size_t end = content.find_first_of("\r\n", start);
+        std::string_view line = content.substr(start, end == std::string_view::npos ? std::string_view::npos : end - start);
+        // A line that would read back empty (nothing, blanks, "") would end
+        // the card at that row for every reader: it carries no row at all.
+        if (!ValueAsRead(line).empty()) {
+            if (static_cast<int>(result.rows.size()) == kMaxCardRows) return CardRows{};
+            result.rows.emplace_back(line);
+        }
+        if (end == std::string_view::npos) break;
+        start = end + ((content[end] == '\r' && end + 1 < content.size() && content[end + 1] == '\n') ? 2 : 1);
+    }
+    result.ok = true;
+    return result;
+}
+
+namespace {
+
+bool WriteCard(Profile& profile, const std::string& file, std::string_view serial_number,
+               const std::vector<std::string>& rows) {
+    if (!profile.WriteValue(file, kInfoSection, kSerialNumberKey, serial_number)) return false;
+    int row = 1;
+    for (const std::string& line : rows) {
+        if (!profile.WriteValue(file, kCardSection, RowLetter(row++), line)) return false;
+    }
+    for (; row <= kMaxCardRows; ++row) {
+        if (!profile.RemoveKey(file, kCardSection, RowLetter(row))) return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+bool SaveCard(Profile& profile, const std::string& card_file, std::string_view serial_number,
+              std::string_view content) {
+    CardRows split = SplitCardContent(content);
+    if (!split.ok) return false;
+    const std::size_t cut = FindLastCharOf(card_file, std::string_view(&kPathSeparator, 1));
+    if (cut == std::string::npos || !files::IsDirectory(card_file.substr(0, cut))) return false;
+    if (files::IsDirectory(card_file) || files::IsReadOnly(card_file)) return false;
+
+    // Build the new card beside the old one, from a copy of it so that lines
+    // the save does not own stay, then swap it in with one rename.
+    const std::string scratch = card_file + "." + files::UniqueSuffix() + ".tmp";
+    bool ok = true;
+    if (files::IsRegularFile(card_file)) {
+        std::string old_bytes;
+        ok = files::ReadAll(card_file, old_bytes) && files::WriteAll(scratch, old_bytes);
+    }
+    ok = ok && WriteCard(profile, scratch, serial_number, split.rows) && files::Replace(scratch, card_file);
+    if (!ok) files::Remove(scratch);
+    return ok;
+}
+
+bool SaveCard(const std::string& card_file, std::string_view serial_number, std::string_view content) {
+    return SaveCard(PlatformProfile(), card_file, serial_number, content);
+}
+
+}  // namespace morvane

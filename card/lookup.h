@@ -1,0 +1,37 @@
+#pragma once
+// Answers a query of three coordinate texts against a card file.
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "profile.h"
+
+namespace morvane {
+
+inline constexpr std::string_view kQueryPrompt = "请输入查询坐标！";
+inline constexpr std::string_view kSerialNumberQuery = "序列号";
+
+struct Coordinate {
+    std::uint8_t row_code = 0;     // first byte of the text, 0 for ""
+    std::uint8_t cell_number = 0;  // last byte as a digit 1-9, else 0
+
+    friend auto operator<=>(const Coordinate&, const Coordinate&) = default;
+};
+
+Coordinate ParseCoordinate(std::string_view text);
+
+// The cell's text, or nothing for no row (row code 0, no key, empty row) and
+// no cell (cell 0 or past the row's end). A row ending in "," has an empty
+// last cell.
+std::optional<std::string> LookUpCoordinate(Profile& profile, const std::string& card_file, Coordinate coordinate);
+
+// The query result: the prompt when fewer than 3 bytes are typed in all, the
+// serial number for 序 列 号, or the codes found in row order up to the
+// first refusal.
+std::string AnswerQuery(Profile& profile, const std::string& card_file, std::string_view first,
+                        std::string_view second, std::string_view third);
+std::string AnswerQuery(const std::string& card_file, std::string_view first, std::string_view second,
+                        std::string_view third);
+
+}  // namespace morvane

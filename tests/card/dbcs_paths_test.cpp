@@ -1,0 +1,3 @@
+#include <gtest/gtest.h>
+#include "paths.h"
+TEST(Smoke, Compiles) { EXPECT_FALSE(morvane::ProgramDirectory().empty()); }

@@ -1,0 +1,117 @@
+#pragma once
+// Scratch card stores for the card tests, on Linux and under wine alike.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "file_ops.h"
+#include "paths.h"
+#include "profile.h"
+
+#ifdef _WIN32
+#include <windows.h>
+#else
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
+
+namespace morvane::testing {
+
+inline std::string ReadBytes(const std::string& path) {
+    std::string bytes;
+    files::ReadAll(path, bytes);
+    return bytes;
+}
+
+inline void WriteBytes(const std::string& path, const std::string& bytes) {
+    ASSERT_TRUE(files::WriteAll(path, bytes)) << path;
+}
+
+inline void MakeDirectory(const std::string& path) {
+#ifdef _WIN32
+    CreateDirectoryA(path.c_str(), nullptr);
+#else
+    mkdir(path.c_str(), 0755);
+#endif
+}
+
+inline void SetReadOnly(const std::string& path, bool read_only) {
+#ifdef _WIN32
+    SetFileAttributesA(path.c_str(), read_only ? FILE_ATTRIBUTE_READONLY : FILE_ATTRIBUTE_NORMAL);
+#else
+    chmod(path.c_str(), read_only ? 0444 : 0644);
+#endif
+}
+
+inline std::vector<std::string> ListDirectory(const std::string& directory) {
+    std::vector<std::string> names;
+#ifdef _WIN32
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA((directory + "\\*").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) return names;
+    do {
+        std::string name = found.cFileName;
+        if (name != "." && name != "..") names.push_back(name);
+    } while (FindNextFileA(search, &found));
+    FindClose(search);
+#else
+    std::string command = "ls -A '" + directory + "' 2>/dev/null";
+    if (std::FILE* pipe = popen(command.c_str(), "r")) {
+        char line[4096];
+        while (std::fgets(line, sizeof line, pipe)) {
+            std::string name = line;
+            if (!name.empty() && name.back() == '\n') name.pop_back();
+            names.push_back(name);
+        }
+        pclose(pipe);
+    }
+#endif
+    return names;
+}
+
+inline void RemoveTree(const std::string& directory) {
+    for (const std::string& name : ListDirectory(directory)) {
+        std::string path = directory + kPathSeparator + name;
+        SetReadOnly(path, false);
+        if (files::IsDirectory(path)) {
+            RemoveTree(path);
+        } else {
+            files::Remove(path);
+        }
+    }
+#ifdef _WIN32
+    RemoveDirectoryA(directory.c_str());
+#else
+    rmdir(directory.c_str());
+#endif
+}
+
+// A program directory of its own with an empty card store in it.
+class ScratchStore {
+public:
+    ScratchStore() {
+        static int counter = 0;
+        const ::testing::TestInfo* test = ::testing::UnitTest::GetInstance()->current_test_info();
+        std::string base = ProgramDirectory() + kPathSeparator + "scratch";
+        MakeDirectory(base);
+        root_ = base + kPathSeparator + test->name() + std::to_string(++counter);
+        for (char& c : root_) {
+            if (c == '/' && kPathSeparator != '/') c = '_';
+        }
+        RemoveTree(root_);
+        MakeDirectory(root_);
+        MakeDirectory(cards());
+    }
+    ~ScratchStore() { RemoveTree(root_); }
+
+    const std::string& root() const { return root_; }
+    std::string cards() const { return CardStoreDirectory(root_); }
+    std::string Card(std::string_view name) const { return CardFilePath(root_, name).value_or(""); }
+
+private:
+    std::string root_;
+};
+
+}  // namespace morvane::testing
