@@ -16,8 +16,15 @@ Coordinate ParseCoordinate(std::string_view text) {
     return coordinate;
 }
 
+namespace {
+constexpr bool IsAsciiLetter(std::uint8_t code) { return (code >= 'A' && code <= 'Z') || (code >= 'a' && code <= 'z'); }
+}  // namespace
+
 std::optional<std::string> LookUpCoordinate(Profile& profile, const std::string& card_file, Coordinate coordinate) {
-    if (coordinate.row_code == 0) return std::nullopt;
+    // Rows are stored under A..Z only. Any other byte names no row; asking
+    // the platform for keys such as ";" or "=" would find comment lines or
+    // nameless entries of a hand-edited file instead.
+    if (!IsAsciiLetter(coordinate.row_code)) return std::nullopt;
     const std::string key(1, static_cast<char>(coordinate.row_code));
     const std::string row = profile.ReadValue(card_file, kCardSection, key);
     if (row.empty() || coordinate.cell_number == 0) return std::nullopt;

@@ -21,7 +21,8 @@ struct Coordinate {
 
 Coordinate ParseCoordinate(std::string_view text);
 
-// The cell's text, or nothing for no row (row code 0, no key, empty row) and
+// The cell's text, or nothing for no row (row code not an ASCII letter, no
+// key, empty row) and
 // no cell (cell 0 or past the row's end). A row ending in "," has an empty
 // last cell.
 std::optional<std::string> LookUpCoordinate(Profile& profile, const std::string& card_file, Coordinate coordinate);

@@ -1,6 +1,7 @@
 #pragma once
 // The private-profile (INI) layer the card store stands on: one value read,
 // written or removed by file, section and key.
+#include <cstddef>
 #include <string>
 #include <string_view>
 
@@ -16,7 +17,8 @@ public:
 
     // Stores the value, creating the file (its directory must exist), the
     // section or the key as needed. Refuses, writing nothing, when section,
-    // key or value holds CR or LF, or the section or key is empty.
+    // key or value holds CR or LF, the section or key is empty, or the value
+    // is longer than kMaxProfileValueBytes.
     virtual bool WriteValue(const std::string& file, std::string_view section, std::string_view key,
                             std::string_view value) = 0;
 
@@ -38,7 +40,13 @@ Profile& WindowsProfile();
 // own elsewhere.
 Profile& PlatformProfile();
 
-// Refusal shared by both implementations.
+// The longest value the platform's writer stores whole: wine turns the text
+// into a counted UTF-16 string whose 16-bit byte count wraps past this (a
+// 1 MiB row came back as its first 3 bytes) or crashes at 32767. Longer
+// values are refused by both implementations alike; reading has no limit.
+inline constexpr std::size_t kMaxProfileValueBytes = 32766;
+
+// Refusal shared by both implementations: no line break inside.
 bool IsWritableProfileText(std::string_view text);
 
 }  // namespace morvane

@@ -76,10 +76,12 @@ Position Locate(const std::vector<Line>& lines, std::string_view section, std::s
 class OwnProfileImpl final : public Profile {
 public:
     std::string ReadValue(const std::string& file, std::string_view section, std::string_view key) override {
+        section = TrimProfileBlanks(section);
+        key = TrimProfileBlanks(key);
         std::string bytes;
-        if (!files::ReadAll(file, bytes)) return {};
+        if (key.empty() || !files::ReadAll(file, bytes)) return {};
         std::vector<Line> lines = SplitLines(bytes);
-        Position position = Locate(lines, TrimProfileBlanks(section), TrimProfileBlanks(key));
+        Position position = Locate(lines, section, key);
         if (!position.key) return {};
         return ParseProfileLine(lines[*position.key].text).value;
     }
@@ -89,7 +91,7 @@ public:
         section = TrimProfileBlanks(section);
         key = TrimProfileBlanks(key);
         if (section.empty() || key.empty() || !IsWritableProfileText(section) || !IsWritableProfileText(key) ||
-            !IsWritableProfileText(value))
+            !IsWritableProfileText(value) || value.size() > kMaxProfileValueBytes)
             return false;
         std::string bytes;
         if (files::IsRegularFile(file) && !files::ReadAll(file, bytes)) return false;

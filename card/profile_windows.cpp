@@ -3,6 +3,7 @@
 
 #include "file_ops.h"
 #include "profile.h"
+#include "profile_text.h"
 
 namespace morvane {
 
@@ -11,6 +12,8 @@ namespace {
 class WindowsProfileImpl final : public Profile {
 public:
     std::string ReadValue(const std::string& file, std::string_view section, std::string_view key) override {
+        // A key of blanks only would name the entry with an empty name.
+        if (TrimProfileBlanks(key).empty()) return {};
         const std::string section_name(section), key_name(key);
         // The call cuts a long value to the buffer without saying so: a
         // result that fills the buffer may be cut, so grow and ask again.
@@ -30,7 +33,7 @@ public:
     bool WriteValue(const std::string& file, std::string_view section, std::string_view key,
                     std::string_view value) override {
         if (section.empty() || key.empty() || !IsWritableProfileText(section) || !IsWritableProfileText(key) ||
-            !IsWritableProfileText(value))
+            !IsWritableProfileText(value) || value.size() > kMaxProfileValueBytes)
             return false;
         const std::string section_name(section), key_name(key), text(value);
         return WritePrivateProfileStringA(section_name.c_str(), key_name.c_str(), text.c_str(), file.c_str()) != 0;

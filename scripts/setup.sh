@@ -3,14 +3,26 @@
 # is not there yet. Quiet when everything is present.
 set -euo pipefail
 
-packages=(cmake g++ make googletest mingw-w64 wine wine64 wine32:i386 xvfb xauth
+packages=(locales cmake g++ make googletest mingw-w64 wine wine64 wine32:i386 xvfb xauth
           x11-utils imagemagick fonts-wqy-microhei zip unzip binutils-mingw-w64-i686)
+
+# wine names files in the Unix locale's character set: without a generated
+# zh_CN.UTF-8 locale it cannot create a file with a Chinese name.
+ensure_locale() {
+    locale -a 2>/dev/null | grep -qix 'zh_CN.utf8' && return 0
+    sed -i 's/^# *zh_CN.UTF-8 UTF-8/zh_CN.UTF-8 UTF-8/' /etc/locale.gen
+    grep -q '^zh_CN.UTF-8 UTF-8' /etc/locale.gen || echo 'zh_CN.UTF-8 UTF-8' >>/etc/locale.gen
+    locale-gen >/dev/null
+}
 
 missing=()
 for package in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed' || missing+=("$package")
 done
-[ ${#missing[@]} -eq 0 ] && exit 0
+if [ ${#missing[@]} -eq 0 ]; then
+    [ "$(id -u)" -eq 0 ] && ensure_locale
+    exit 0
+fi
 
 if [ "$(id -u)" -ne 0 ]; then
     echo "setup: missing packages: ${missing[*]}; run this as root to install them" >&2
@@ -23,3 +35,4 @@ fi
 export DEBIAN_FRONTEND=noninteractive
 apt-get update -q
 apt-get install -y -q --no-install-recommends "${missing[@]}"
+ensure_locale

@@ -96,10 +96,11 @@ public:
         const ::testing::TestInfo* test = ::testing::UnitTest::GetInstance()->current_test_info();
         std::string base = ProgramDirectory() + kPathSeparator + "scratch";
         MakeDirectory(base);
-        root_ = base + kPathSeparator + test->name() + std::to_string(++counter);
-        for (char& c : root_) {
-            if (c == '/' && kPathSeparator != '/') c = '_';
+        std::string test_name = test->name();
+        for (char& c : test_name) {
+            if (c == '/') c = '_';
         }
+        root_ = base + kPathSeparator + test_name + std::to_string(++counter);
         RemoveTree(root_);
         MakeDirectory(root_);
         MakeDirectory(cards());
@@ -113,5 +114,28 @@ public:
 private:
     std::string root_;
 };
+
+}  // namespace morvane::testing
+
+namespace morvane::testing {
+
+// Every private-profile implementation of this build: the project's own, and
+// on Windows the platform's too.
+struct ProfileImplementation {
+    const char* name;
+    Profile& (*get)();
+};
+
+inline std::vector<ProfileImplementation> ProfileImplementations() {
+    std::vector<ProfileImplementation> implementations = {{"Own", &OwnProfile}};
+#ifdef _WIN32
+    implementations.push_back({"Windows", &WindowsProfile});
+#endif
+    return implementations;
+}
+
+inline std::string ImplementationName(const ::testing::TestParamInfo<ProfileImplementation>& info) {
+    return info.param.name;
+}
 
 }  // namespace morvane::testing
