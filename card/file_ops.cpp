@@ -85,7 +85,15 @@ bool WriteAll(const std::string& path, const std::string& bytes) {
 }
 
 bool Replace(const std::string& from, const std::string& to) {
-    return MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+    // A reader (the query window's profile read) holds the card file open for
+    // a moment without sharing deletion; a replace then fails with a sharing
+    // error. Wait a little for it to let go before giving up.
+    for (int attempt = 0;; ++attempt) {
+        if (MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) return true;
+        const DWORD error = GetLastError();
+        if ((error != ERROR_SHARING_VIOLATION && error != ERROR_ACCESS_DENIED) || attempt == 20) return false;
+        Sleep(5);
+    }
 }
 
 void Remove(const std::string& path) { DeleteFileA(path.c_str()); }
