@@ -80,10 +80,23 @@ public:
         key = TrimProfileBlanks(key);
         std::string bytes;
         if (key.empty() || !files::ReadAll(file, bytes)) return {};
-        std::vector<Line> lines = SplitLines(bytes);
-        Position position = Locate(lines, section, key);
-        if (!position.key) return {};
-        return ParseProfileLine(lines[*position.key].text).value;
+        // One pass over the lines in place: a query reads three rows of a
+        // small file, and this runs for each.
+        bool in_section = false;
+        std::string_view rest = bytes;
+        while (!rest.empty()) {
+            const std::size_t end = rest.find_first_of("\r\n");
+            const std::string_view text = rest.substr(0, end);
+            rest = end == std::string_view::npos ? std::string_view() : rest.substr(end + 1);
+            ProfileLine line = ParseProfileLine(text);
+            if (line.kind == ProfileLine::Kind::kSection) {
+                if (in_section) return {};
+                in_section = EqualsIgnoringAsciiCase(line.name, section);
+            } else if (in_section && line.kind == ProfileLine::Kind::kEntry && EqualsIgnoringAsciiCase(line.name, key)) {
+                return std::move(line.value);
+            }
+        }
+        return {};
     }
 
     bool WriteValue(const std::string& file, std::string_view section, std::string_view key,
