@@ -1,0 +1,212 @@
+#include "editor.h"
+
+#include <commctrl.h>
+#include <windowsx.h>
+
+#include <cstdlib>
+#include <optional>
+#include <string>
+
+#include "card_store.h"
+#include "create_controls.h"
+#include "create_resources.h"
+#include "paths.h"
+
+namespace morvane::create {
+
+namespace {
+
+// "密保卡序列号：" is a little wider than its label: clip it, never wrap it
+// into a second line that the label has no room for.
+constexpr DWORD kLabelOptions = SS_LEFTNOWORDWRAP;
+constexpr DWORD kButtonOptions = WS_TABSTOP | BS_PUSHBUTTON | BS_CENTER;
+constexpr DWORD kSingleLineBoxOptions = WS_TABSTOP | ES_LEFT | ES_AUTOHSCROLL;
+constexpr DWORD kContentBoxOptions =
+    WS_TABSTOP | ES_LEFT | ES_MULTILINE | ES_WANTRETURN | ES_AUTOVSCROLL | ES_AUTOHSCROLL | WS_VSCROLL | WS_HSCROLL;
+
+enum class Kind { kLabel, kEditBox, kButton };
+
+const char* WindowClassOf(Kind kind) {
+    switch (kind) {
+        case Kind::kLabel: return WC_STATICA;
+        case Kind::kEditBox: return WC_EDITA;
+        case Kind::kButton: return WC_BUTTONA;
+    }
+    return WC_STATICA;
+}
+
+struct ControlLayout {
+    int id;
+    Kind kind;
+    int left, top, width, height;
+    const char* caption;
+    DWORD style;
+    DWORD extended_style;
+};
+
+// Creation order is the Tab order: name, serial number, content, button.
+constexpr ControlLayout kLayout[] = {
+    // name             kind             left  top width height  caption           options                 extended
+    {标签1,             Kind::kLabel,      8,    9,   64,   17,  "密保卡名：",     kLabelOptions,          0},
+    {编辑框_密保卡名,   Kind::kEditBox,   96,    8,  160,   20,  "",               kSingleLineBoxOptions,  WS_EX_CLIENTEDGE},
+    {标签2,             Kind::kLabel,      8,   41,   80,   17,  "密保卡序列号：", kLabelOptions,          0},
+    {编辑框_序列号,     Kind::kEditBox,   96,   40,  160,   20,  "",               kSingleLineBoxOptions,  WS_EX_CLIENTEDGE},
+    {标签3,             Kind::kLabel,      8,   72,   80,   17,  "密保卡内容：",   kLabelOptions,          0},
+    {编辑框_密保卡内容, Kind::kEditBox,   96,   72,  320,  232,  "",               kContentBoxOptions,     WS_EX_CLIENTEDGE},
+    {按钮_finish,       Kind::kButton,   328,  320,   89,   27,  "",               kButtonOptions,         0},
+};
+
+constexpr int kWindowLeft = 50, kWindowTop = 50, kWindowWidth = 433, kWindowHeight = 384;
+constexpr DWORD kWindowStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
+
+// Set once by the start-up.
+bool edit_mode = false;
+std::string opened_card_file;
+bool start_up_ended_program = false;
+// The control that had the focus when the window was last deactivated.
+HWND remembered_focus = nullptr;
+
+std::string ControlText(HWND window, int id) {
+    HWND control = GetDlgItem(window, id);
+    std::string text(static_cast<std::size_t>(GetWindowTextLengthA(control)) + 1, '\0');
+    text.resize(static_cast<std::size_t>(GetWindowTextA(control, text.data(), static_cast<int>(text.size()))));
+    return text;
+}
+
+void SetControlText(HWND window, int id, const std::string& text) { SetDlgItemTextA(window, id, text.c_str()); }
+
+bool CreateControls(HWND window) {
+    const auto instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrA(window, GWLP_HINSTANCE));
+    const auto font = reinterpret_cast<WPARAM>(GetStockObject(DEFAULT_GUI_FONT));
+    for (const ControlLayout& control : kLayout) {
+        HWND created = CreateWindowExA(control.extended_style, WindowClassOf(control.kind), control.caption,
+                                       WS_CHILD | WS_VISIBLE | control.style, control.left, control.top,
+                                       control.width, control.height, window,
+                                       reinterpret_cast<HMENU>(static_cast<INT_PTR>(control.id)), instance, nullptr);
+        if (!created) return false;
+        SendMessageA(created, WM_SETFONT, font, FALSE);
+        if (control.kind == Kind::kEditBox) SendMessageA(created, EM_SETLIMITTEXT, 0, 0);
+    }
+    return true;
+}
+
+enum class StartUp { kKeepRunning, kEndProgram };
+
+StartUp OpenCard(HWND window, const std::string& card_name) {
+    std::optional<std::string> card_file = CardFilePath(card_name);
+    if (!card_file || !CardFileExists(*card_file)) {
+        MessageBoxA(nullptr, "密保卡不存在！\r\n点击确定退出程序", "编辑密保卡", MB_OK | MB_ICONERROR);
+        return StartUp::kEndProgram;
+    }
+    SetControlText(window, 编辑框_密保卡名, card_name);
+    SetControlText(window, 编辑框_序列号, PlatformProfile().ReadValue(*card_file, kInfoSection, kSerialNumberKey));
+    SetControlText(window, 编辑框_密保卡内容, ReadCardContent(*card_file));
+    SetWindowTextA(window, ("编辑密保卡 - 密保卡：" + card_name).c_str());
+    SetControlText(window, 按钮_finish, "保存密保卡");
+    edit_mode = true;
+    opened_card_file = *card_file;
+    return StartUp::kKeepRunning;
+}
+
+// The command line as the C runtime splits it: double quotes group words.
+StartUp RunStartUp(HWND window) {
+    const int count = __argc - 1;
+    char** arguments = __argv + 1;
+    if (count < 1) return StartUp::kEndProgram;
+    const std::string first = arguments[0];
+    if (first == "-c") {
+        SetWindowTextA(window, "创建密保卡");
+        SetControlText(window, 按钮_finish, "创建密保卡");
+        return StartUp::kKeepRunning;
+    }
+    if (first == "-e") {
+        if (count != 2) return StartUp::kEndProgram;
+        return OpenCard(window, arguments[1]);
+    }
+    // An unknown switch sets no mode: empty title and caption, and a save
+    // behaves as in create mode.
+    return StartUp::kKeepRunning;
+}
+
+void Save(HWND window) {
+    const std::string card_name = ControlText(window, 编辑框_密保卡名);
+    const std::string serial_number = ControlText(window, 编辑框_序列号);
+    const std::string content = ControlText(window, 编辑框_密保卡内容);
+    if (card_name.empty() || serial_number.empty() || content.empty()) {
+        MessageBoxA(window, "每项都必须填写！不能为空", "错误", MB_OK | MB_ICONERROR);
+        return;
+    }
+    std::optional<std::string> card_file = edit_mode ? std::optional<std::string>(opened_card_file)
+                                                     : CardFilePath(card_name);
+    const bool saved = card_file && SaveCard(*card_file, serial_number, content);
+    const std::string verb = edit_mode ? "保存" : "创建";
+    const std::string title = ControlText(window, 按钮_finish);
+    if (saved)
+        MessageBoxA(window, (verb + "密保卡成功！").c_str(), title.c_str(), MB_OK | MB_ICONINFORMATION);
+    else
+        MessageBoxA(window, (verb + "密保卡失败！").c_str(), title.c_str(), MB_OK | MB_ICONERROR);
+}
+
+BOOL OnCreate(HWND window, LPCREATESTRUCT) {
+    if (!CreateControls(window)) return FALSE;
+    remembered_focus = GetDlgItem(window, 编辑框_密保卡名);
+    start_up_ended_program = RunStartUp(window) == StartUp::kEndProgram;
+    // Refusing WM_CREATE ends the program before the window is ever shown.
+    return !start_up_ended_program;
+}
+
+void OnCommand(HWND window, int id, HWND, UINT notification) {
+    if (id == 按钮_finish && notification == BN_CLICKED) Save(window);
+}
+
+// A plain window does not give the focus back to a control when it is
+// activated again (after a message box, or switching programs); do as a
+// dialog does.
+void OnActivate(HWND window, UINT state, HWND, BOOL minimized) {
+    if (state == WA_INACTIVE) {
+        HWND focus = GetFocus();
+        if (focus && IsChild(window, focus)) remembered_focus = focus;
+    } else if (!minimized && remembered_focus) {
+        SetFocus(remembered_focus);
+    }
+}
+
+void OnDestroy(HWND) { PostQuitMessage(0); }
+
+LRESULT CALLBACK EditorProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    // HANDLE_MSG expects the parameters to be called wParam and lParam.
+    switch (message) {
+        HANDLE_MSG(window, WM_CREATE, OnCreate);
+        HANDLE_MSG(window, WM_COMMAND, OnCommand);
+        HANDLE_MSG(window, WM_ACTIVATE, OnActivate);
+        HANDLE_MSG(window, WM_DESTROY, OnDestroy);
+    }
+    return DefWindowProcA(window, message, wParam, lParam);
+}
+
+}  // namespace
+
+bool RegisterEditorClass(HINSTANCE instance) {
+    WNDCLASSEXA window_class{};
+    window_class.cbSize = sizeof window_class;
+    window_class.lpfnWndProc = EditorProc;
+    window_class.hInstance = instance;
+    window_class.hIcon = static_cast<HICON>(LoadImageA(instance, MAKEINTRESOURCEA(IDI_CREATE), IMAGE_ICON,
+                                                       GetSystemMetrics(SM_CXICON), GetSystemMetrics(SM_CYICON), 0));
+    window_class.hIconSm = static_cast<HICON>(LoadImageA(instance, MAKEINTRESOURCEA(IDI_CREATE), IMAGE_ICON,
+                                                         GetSystemMetrics(SM_CXSMICON),
+                                                         GetSystemMetrics(SM_CYSMICON), 0));
+    window_class.hCursor = LoadCursor(nullptr, IDC_ARROW);
+    window_class.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+    window_class.lpszClassName = kWindowClass;
+    return RegisterClassExA(&window_class) != 0;
+}
+
+HWND CreateEditorWindow(HINSTANCE instance, bool& ended_by_start_up) {
+    HWND window = CreateWindowExA(0, kWindowClass, "", kWindowStyle, kWindowLeft, kWindowTop, kWindowWidth,
+                                  kWindowHeight, nullptr, nullptr, instance, nullptr);
+    ended_by_start_up = start_up_ended_program;
+    return window;
+}
+
+}  // namespace morvane::create
