@@ -1,0 +1,289 @@
+#include "manager_window.h"
+
+#include <commctrl.h>
+#include <windowsx.h>
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "card_list.h"
+#include "commands.h"
+#include "manager_controls.h"
+#include "manager_resources.h"
+#include "paths.h"
+
+namespace morvane::manager {
+
+namespace {
+
+// Ctrl and Shift clicks select several cards; sorted, because the order in
+// which a directory search returns files is that of the file system (FAT
+// gives creation order, others a hash order), and a card is found faster in
+// a list that reads alphabetically. The rectangle is kept exactly, not
+// rounded down to whole rows.
+constexpr DWORD kListOptions =
+    WS_TABSTOP | WS_VSCROLL | LBS_EXTENDEDSEL | LBS_SORT | LBS_NOINTEGRALHEIGHT | LBS_HASSTRINGS;
+constexpr DWORD kButtonOptions = WS_TABSTOP | BS_PUSHBUTTON | BS_CENTER;
+// A status bar lays itself along the client area's bottom edge, full width;
+// the rectangle below is where that puts it in the window's outer size.
+constexpr DWORD kStatusBarOptions = 0;
+
+enum class Kind { kListBox, kButton, kStatusBar };
+
+const char* WindowClassOf(Kind kind) {
+    switch (kind) {
+        case Kind::kListBox: return WC_LISTBOXA;
+        case Kind::kButton: return WC_BUTTONA;
+        case Kind::kStatusBar: return STATUSCLASSNAMEA;
+    }
+    return WC_BUTTONA;
+}
+
+struct ControlLayout {
+    int id;
+    Kind kind;
+    int left, top, width, height;
+    const char* caption;
+    DWORD style;
+    DWORD extended_style;
+};
+
+// Creation order is the Tab order: the list, then the buttons top to bottom.
+constexpr ControlLayout kLayout[] = {
+    // name    kind               left  top  width height  caption             options            extended
+    {列表框1,  Kind::kListBox,       8,    8,  216,  208,  "",                 kListOptions,      WS_EX_CLIENTEDGE},
+    {按钮2,    Kind::kButton,      236,    8,  111,   30,  "创建密保卡(&N)",   kButtonOptions,    0},
+    {按钮3,    Kind::kButton,      236,   48,  111,   30,  "编辑密保卡(&E)",   kButtonOptions,    0},
+    {按钮4,    Kind::kButton,      236,   88,  111,   30,  "删除密保卡(&D)",   kButtonOptions,    0},
+    {按钮5,    Kind::kButton,      236,  128,  111,   30,  "创建快捷方式(&L)", kButtonOptions,    0},
+    {按钮1,    Kind::kButton,      236,  184,  111,   30,  "查询密保卡(&C)",   kButtonOptions,    0},
+    {状态条1,  Kind::kStatusBar,     0,  213,  287,   20,  "",                 kStatusBarOptions, 0},
+};
+
+constexpr int kWindowLeft = 50, kWindowTop = 50, kWindowWidth = 363, kWindowHeight = 275;
+constexpr DWORD kWindowStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
+
+// The hint that the status bar shows after "提示：" while the pointer is
+// over a control; the status bar itself has none and leaves the hint alone.
+struct Hint {
+    int id;
+    const char* description;
+};
+constexpr Hint kHints[] = {
+    {按钮1, "查询当前选中的密保卡（只能同时查询一个）"},
+    {按钮2, "创建一个密保卡"},
+    {按钮3, "编辑选中的密保卡（只能同时编辑一个）"},
+    {按钮4, "删除选中的密保卡（可同时删除多个）"},
+    {按钮5, "创建选中密保卡的快捷方式到桌面"},
+    {列表框1, "密保卡列表"},
+};
+
+// The commands that need a selected card: the warning box's title and text
+// when there is none.
+struct SelectionGuard {
+    const char* title;
+    const char* no_selection_text;
+};
+constexpr SelectionGuard kQueryGuard = {"查询密保卡", "请选择要查询的密保卡！"};
+constexpr SelectionGuard kEditGuard = {"编辑密保卡", "请选择要编辑的密保卡！"};
+constexpr SelectionGuard kDeleteGuard = {"删除密保卡", "请选择要删除的密保卡！"};
+constexpr SelectionGuard kShortcutGuard = {"创建快捷方式", "请选择要创建快捷方式的密保卡！"};
+
+// Set once at start-up.
+std::string program_directory;
+// The control that had the focus when the window was last deactivated.
+HWND remembered_focus = nullptr;
+
+HWND CardList(HWND window) { return GetDlgItem(window, 列表框1); }
+HWND StatusBar(HWND window) { return GetDlgItem(window, 状态条1); }
+
+bool CreateControls(HWND window) {
+    const auto instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrA(window, GWLP_HINSTANCE));
+    const auto font = reinterpret_cast<WPARAM>(GetStockObject(DEFAULT_GUI_FONT));
+    for (const ControlLayout& control : kLayout) {
+        HWND created = CreateWindowExA(control.extended_style, WindowClassOf(control.kind), control.caption,
+                                       WS_CHILD | WS_VISIBLE | control.style, control.left, control.top,
+                                       control.width, control.height, window,
+                                       reinterpret_cast<HMENU>(static_cast<INT_PTR>(control.id)), instance, nullptr);
+        if (!created) return false;
+        SendMessageA(created, WM_SETFONT, font, FALSE);
+    }
+    return true;
+}
+
+std::string EntryText(HWND list, int index) {
+    int length = ListBox_GetTextLen(list, index);
+    if (length <= 0) return {};
+    std::string text(static_cast<std::size_t>(length) + 1, '\0');
+    length = ListBox_GetText(list, index, text.data());
+    text.resize(static_cast<std::size_t>(length > 0 ? length : 0));
+    return text;
+}
+
+std::string StatusText(HWND status_bar) {
+    int length = LOWORD(SendMessageA(status_bar, SB_GETTEXTLENGTHA, 0, 0));
+    std::string text(static_cast<std::size_t>(length) + 1, '\0');
+    SendMessageA(status_bar, SB_GETTEXTA, 0, reinterpret_cast<LPARAM>(text.data()));
+    text.resize(static_cast<std::size_t>(length));
+    return text;
+}
+
+void SetStatusText(HWND window, const std::string& text) {
+    HWND status_bar = StatusBar(window);
+    // The pointer moving over one control sends this many times a second;
+    // writing the same text again would only make the panel flicker.
+    if (StatusText(status_bar) == text) return;
+    SendMessageA(status_bar, SB_SETTEXTA, 0, reinterpret_cast<LPARAM>(text.c_str()));
+}
+
+// The indexes of the selected entries, top first; after the warning box of
+// `guard` nothing when there are none.
+std::optional<std::vector<int>> GuardedSelection(HWND window, const SelectionGuard& guard) {
+    HWND list = CardList(window);
+    int count = ListBox_GetSelCount(list);
+    if (count <= 0) {
+        MessageBoxA(window, guard.no_selection_text, guard.title, MB_OK | MB_ICONWARNING);
+        return std::nullopt;
+    }
+    std::vector<int> indexes(static_cast<std::size_t>(count));
+    count = ListBox_GetSelItems(list, count, indexes.data());
+    indexes.resize(static_cast<std::size_t>(count > 0 ? count : 0));
+    if (indexes.empty()) return std::nullopt;
+    return indexes;
+}
+
+std::optional<std::string> TopmostSelectedCard(HWND window, const SelectionGuard& guard) {
+    std::optional<std::vector<int>> selected = GuardedSelection(window, guard);
+    if (!selected) return std::nullopt;
+    return EntryText(CardList(window), selected->front());
+}
+
+// A program that cannot be started is not reported: the manager goes on.
+void QueryCard(HWND window) {
+    if (auto card = TopmostSelectedCard(window, kQueryGuard))
+        StartProgram(program_directory, "check.exe", QueryCommandLine(*card));
+}
+
+void CreateCard() { StartProgram(program_directory, "create.exe", CreateCommandLine()); }
+
+void EditCard(HWND window) {
+    if (auto card = TopmostSelectedCard(window, kEditGuard))
+        StartProgram(program_directory, "create.exe", EditCommandLine(*card));
+}
+
+// Deletes exactly the cards selected when the command began, top first;
+// the first failure stops it, and what was deleted before stays deleted.
+void DeleteCards(HWND window) {
+    std::optional<std::vector<int>> selected = GuardedSelection(window, kDeleteGuard);
+    if (!selected) return;
+    HWND list = CardList(window);
+    std::vector<std::string> cards;
+    for (int index : *selected) cards.push_back(EntryText(list, index));
+    int removed = 0;
+    for (std::size_t i = 0; i < cards.size(); ++i) {
+        if (!DeleteCardFile(program_directory, cards[i])) {
+            MessageBoxA(window, "删除失败！", "删除密保卡", MB_OK | MB_ICONERROR);
+            return;
+        }
+        // Each earlier removal has moved this entry up by one.
+        ListBox_DeleteString(list, (*selected)[i] - removed);
+        ++removed;
+    }
+}
+
+// Nothing is shown whether the shortcut was made or not.
+void MakeShortcut(HWND window) {
+    if (auto card = TopmostSelectedCard(window, kShortcutGuard)) MakeDesktopShortcut(program_directory, *card);
+}
+
+void FillCardList(HWND window) {
+    HWND list = CardList(window);
+    for (const std::string& card : ListCardNames(program_directory)) ListBox_AddString(list, card.c_str());
+}
+
+BOOL OnCreate(HWND window, LPCREATESTRUCT) {
+    if (!CreateControls(window)) return FALSE;
+    program_directory = ProgramDirectory();
+    FillCardList(window);
+    return TRUE;
+}
+
+void OnCommand(HWND window, int id, HWND, UINT notification) {
+    if (notification != BN_CLICKED) return;
+    switch (id) {
+        case 按钮1: QueryCard(window); break;
+        case 按钮2: CreateCard(); break;
+        case 按钮3: EditCard(window); break;
+        case 按钮4: DeleteCards(window); break;
+        case 按钮5: MakeShortcut(window); break;
+        default: break;
+    }
+}
+
+// The pointer over a child reaches the parent as WM_SETCURSOR naming the
+// child; over the bare client surface it names the window itself.
+BOOL OnSetCursor(HWND window, HWND under_pointer, UINT hit_test, UINT message) {
+    if (under_pointer == window) {
+        if (hit_test == HTCLIENT) SetStatusText(window, "");
+    } else {
+        const int id = GetDlgCtrlID(under_pointer);
+        for (const Hint& hint : kHints) {
+            if (hint.id == id) SetStatusText(window, std::string("提示：") + hint.description);
+        }
+    }
+    return FORWARD_WM_SETCURSOR(window, under_pointer, hit_test, message, DefWindowProcA);
+}
+
+HBRUSH OnCtlColorListBox(HWND, HDC context, HWND, int) {
+    SetBkColor(context, RGB(255, 255, 255));
+    SetTextColor(context, RGB(0, 0, 0));
+    return GetStockBrush(WHITE_BRUSH);
+}
+
+void OnActivate(HWND window, UINT state, HWND, BOOL minimized) {
+    if (state == WA_INACTIVE) {
+        remembered_focus = GetFocus();
+    } else if (!minimized) {
+        SetFocus(remembered_focus && IsChild(window, remembered_focus) ? remembered_focus : CardList(window));
+    }
+}
+
+void OnDestroy(HWND) { PostQuitMessage(0); }
+
+LRESULT CALLBACK ManagerWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+        HANDLE_MSG(window, WM_CREATE, OnCreate);
+        HANDLE_MSG(window, WM_COMMAND, OnCommand);
+        HANDLE_MSG(window, WM_SETCURSOR, OnSetCursor);
+        HANDLE_MSG(window, WM_CTLCOLORLISTBOX, OnCtlColorListBox);
+        HANDLE_MSG(window, WM_ACTIVATE, OnActivate);
+        HANDLE_MSG(window, WM_DESTROY, OnDestroy);
+        default: return DefWindowProcA(window, message, wParam, lParam);
+    }
+}
+
+}  // namespace
+
+bool RegisterManagerClass(HINSTANCE instance) {
+    WNDCLASSEXA window_class{};
+    window_class.cbSize = sizeof window_class;
+    window_class.lpfnWndProc = ManagerWindowProc;
+    window_class.hInstance = instance;
+    window_class.hIcon = static_cast<HICON>(LoadImageA(instance, MAKEINTRESOURCEA(IDI_MANAGER), IMAGE_ICON,
+                                                       GetSystemMetrics(SM_CXICON), GetSystemMetrics(SM_CYICON), 0));
+    window_class.hIconSm = static_cast<HICON>(LoadImageA(instance, MAKEINTRESOURCEA(IDI_MANAGER), IMAGE_ICON,
+                                                         GetSystemMetrics(SM_CXSMICON),
+                                                         GetSystemMetrics(SM_CYSMICON), 0));
+    window_class.hCursor = LoadCursor(nullptr, IDC_ARROW);
+    window_class.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+    window_class.lpszClassName = kWindowClass;
+    return RegisterClassExA(&window_class) != 0;
+}
+
+HWND CreateManagerWindow(HINSTANCE instance) {
+    return CreateWindowExA(0, kWindowClass, kWindowTitle, kWindowStyle, kWindowLeft, kWindowTop, kWindowWidth,
+                           kWindowHeight, nullptr, nullptr, instance, nullptr);
+}
+
+}  // namespace morvane::manager
