@@ -17,7 +17,7 @@ public:
 
     // Stores the value, creating the file (its directory must exist), the
     // section or the key as needed. Refuses, writing nothing, when section,
-    // key or value holds CR or LF, the section or key is empty, or the value
+    // key or value holds CR, LF or NUL, the section or key is empty, or the value
     // is longer than kMaxProfileValueBytes.
     virtual bool WriteValue(const std::string& file, std::string_view section, std::string_view key,
                             std::string_view value) = 0;
@@ -46,7 +46,8 @@ Profile& PlatformProfile();
 // values are refused by both implementations alike; reading has no limit.
 inline constexpr std::size_t kMaxProfileValueBytes = 32766;
 
-// Refusal shared by both implementations: no line break inside.
+// Refusal shared by both implementations: no line break inside, and no NUL
+// byte (the platform's functions would cut the text there).
 bool IsWritableProfileText(std::string_view text);
 
 }  // namespace morvane

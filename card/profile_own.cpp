@@ -148,7 +148,9 @@ Profile& OwnProfile() {
     return profile;
 }
 
-bool IsWritableProfileText(std::string_view text) { return text.find_first_of("\r\n") == std::string_view::npos; }
+bool IsWritableProfileText(std::string_view text) {
+    return text.find_first_of(std::string_view("\r\n\0", 3)) == std::string_view::npos;
+}
 
 #ifndef _WIN32
 Profile& PlatformProfile() { return OwnProfile(); }

@@ -167,6 +167,7 @@ TEST_P(CardStoreTest, WriteValueRefusesLineBreaksAndEmptyNames) {
     const std::string file = store.Card("c");
     EXPECT_FALSE(profile().WriteValue(file, "Card", "A", "one\ntwo"));
     EXPECT_FALSE(profile().WriteValue(file, "Card", "A", "one\rtwo"));
+    EXPECT_FALSE(profile().WriteValue(file, "Card", "A", std::string("one\0two", 7)));
     EXPECT_FALSE(profile().WriteValue(file, "Card", "A\n", "x"));
     EXPECT_FALSE(profile().WriteValue(file, "Ca\r\nrd", "A", "x"));
     EXPECT_FALSE(profile().WriteValue(file, "", "A", "x"));
