@@ -1,0 +1,686 @@
+#include "window_harness.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <array>
+#include <thread>
+#include <utility>
+
+namespace morvane::test {
+
+namespace {
+
+constexpr UINT kSendTimeoutMs = 5000;
+constexpr auto kPollInterval = 10ms;
+
+struct HandleCloser {
+    HANDLE handle;
+    ~HandleCloser() {
+        if (handle && handle != INVALID_HANDLE_VALUE) CloseHandle(handle);
+    }
+};
+
+void PumpOwnMessages() {
+    MSG message;
+    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+        TranslateMessage(&message);
+        DispatchMessageA(&message);
+    }
+}
+
+void RemoveTree(const std::string& path) {
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA((path + "\\*").c_str(), &found);
+    if (search != INVALID_HANDLE_VALUE) {
+        do {
+            const std::string name = found.cFileName;
+            if (name == "." || name == "..") continue;
+            const std::string child = path + "\\" + name;
+            if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+                RemoveTree(child);
+            } else {
+                SetFileAttributesA(child.c_str(), FILE_ATTRIBUTE_NORMAL);
+                DeleteFileA(child.c_str());
+            }
+        } while (FindNextFileA(search, &found));
+        FindClose(search);
+    }
+    RemoveDirectoryA(path.c_str());
+}
+
+std::string ScratchNameOfCurrentTest() {
+    const ::testing::TestInfo* info = ::testing::UnitTest::GetInstance()->current_test_info();
+    std::string name = info ? std::string(info->test_suite_name()) + "." + info->name() : "outside-test";
+    for (char& c : name)
+        if (!(isalnum(static_cast<unsigned char>(c)) || c == '.' || c == '-' || c == '_')) c = '_';
+    return name;
+}
+
+void SendInputs(std::vector<INPUT> inputs) {
+    if (!inputs.empty()) SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
+}
+
+INPUT KeyInput(WORD virtual_key, bool up) {
+    INPUT input{};
+    input.type = INPUT_KEYBOARD;
+    input.ki.wVk = virtual_key;
+    input.ki.wScan = static_cast<WORD>(MapVirtualKeyA(virtual_key, MAPVK_VK_TO_VSC));
+    input.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
+    return input;
+}
+
+void PressChord(WORD modifier, WORD virtual_key) {
+    SendInputs({KeyInput(modifier, false), KeyInput(virtual_key, false), KeyInput(virtual_key, true),
+                KeyInput(modifier, true)});
+}
+
+WORD LetterKey(char letter) {
+    return static_cast<WORD>(toupper(static_cast<unsigned char>(letter)));
+}
+
+std::wstring ToWide(std::string_view text, UINT code_page) {
+    if (text.empty()) return {};
+    const int length = MultiByteToWideChar(code_page, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+    std::wstring wide(static_cast<std::size_t>(length), L'\0');
+    MultiByteToWideChar(code_page, 0, text.data(), static_cast<int>(text.size()), wide.data(), length);
+    return wide;
+}
+
+// 32-bit top-down pixels of a w x h area.
+using Pixels = std::vector<COLORREF>;
+
+Pixels CaptureScreen(RECT area) {
+    const int width = area.right - area.left;
+    const int height = area.bottom - area.top;
+    Pixels pixels(static_cast<std::size_t>(width) * height);
+    HDC screen = GetDC(nullptr);
+    HDC memory = CreateCompatibleDC(screen);
+    HBITMAP bitmap = CreateCompatibleBitmap(screen, width, height);
+    HGDIOBJ old = SelectObject(memory, bitmap);
+    BitBlt(memory, 0, 0, width, height, screen, area.left, area.top, SRCCOPY);
+    SelectObject(memory, old);
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof(info.bmiHeader);
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -height;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    GetDIBits(memory, bitmap, 0, height, pixels.data(), &info, DIB_RGB_COLORS);
+    DeleteObject(bitmap);
+    DeleteDC(memory);
+    ReleaseDC(nullptr, screen);
+    return pixels;
+}
+
+Pixels DrawIconOn(HICON icon, int width, int height, COLORREF background) {
+    Pixels pixels(static_cast<std::size_t>(width) * height);
+    HDC screen = GetDC(nullptr);
+    HDC memory = CreateCompatibleDC(screen);
+    HBITMAP bitmap = CreateCompatibleBitmap(screen, width, height);
+    HGDIOBJ old = SelectObject(memory, bitmap);
+    HBRUSH brush = CreateSolidBrush(background);
+    RECT all{0, 0, width, height};
+    FillRect(memory, &all, brush);
+    DeleteObject(brush);
+    DrawIconEx(memory, 0, 0, icon, width, height, 0, nullptr, DI_NORMAL);
+    SelectObject(memory, old);
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof(info.bmiHeader);
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -height;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    GetDIBits(memory, bitmap, 0, height, pixels.data(), &info, DIB_RGB_COLORS);
+    DeleteObject(bitmap);
+    DeleteDC(memory);
+    ReleaseDC(nullptr, screen);
+    return pixels;
+}
+
+bool CloseColours(COLORREF a, COLORREF b) {
+    auto channel = [](COLORREF c, int shift) { return static_cast<int>((c >> shift) & 0xFF); };
+    for (int shift : {0, 8, 16})
+        if (std::abs(channel(a, shift) - channel(b, shift)) > 24) return false;
+    return true;
+}
+
+MessageBoxIcon IconKindOnScreen(HWND icon_static) {
+    RECT area;
+    GetWindowRect(icon_static, &area);
+    const int width = area.right - area.left;
+    const int height = area.bottom - area.top;
+    if (width <= 0 || height <= 0) return MessageBoxIcon::kUnknown;
+    const Pixels shown = CaptureScreen(area);
+    // The icon's corners are transparent: the corner shows the box's face.
+    const COLORREF background = shown.front() & 0xFFFFFF;
+    const std::array<std::pair<LPCSTR, MessageBoxIcon>, 4> candidates = {{
+        {IDI_HAND, MessageBoxIcon::kError},
+        {IDI_EXCLAMATION, MessageBoxIcon::kWarning},
+        {IDI_ASTERISK, MessageBoxIcon::kInformation},
+        {IDI_QUESTION, MessageBoxIcon::kQuestion},
+    }};
+    MessageBoxIcon best = MessageBoxIcon::kUnknown;
+    std::size_t fewest_differences = shown.size();
+    for (const auto& [resource, kind] : candidates) {
+        const Pixels drawn = DrawIconOn(LoadIconA(nullptr, resource), width, height, background);
+        std::size_t differences = 0;
+        for (std::size_t i = 0; i < shown.size(); ++i)
+            if (!CloseColours(shown[i] & 0xFFFFFF, drawn[i] & 0xFFFFFF)) ++differences;
+        if (differences < fewest_differences) {
+            fewest_differences = differences;
+            best = kind;
+        }
+    }
+    // A near match only: another picture must not pass for a system icon.
+    return fewest_differences * 20 <= shown.size() ? best : MessageBoxIcon::kUnknown;
+}
+
+// The box paints itself asynchronously: look again until a system icon shows.
+MessageBoxIcon IconKindOf(HWND icon_static) {
+    MessageBoxIcon kind = MessageBoxIcon::kUnknown;
+    // The handle's value tells whether there is an icon at all.
+    if (Send(icon_static, STM_GETICON) == 0) return MessageBoxIcon::kNone;
+    WaitUntil([&] { return (kind = IconKindOnScreen(icon_static)) != MessageBoxIcon::kUnknown; }, 3s);
+    return kind;
+}
+
+}  // namespace
+
+bool WaitUntil(const std::function<bool()>& condition, std::chrono::milliseconds deadline) {
+    const auto end = std::chrono::steady_clock::now() + deadline;
+    for (;;) {
+        if (condition()) return true;
+        if (std::chrono::steady_clock::now() >= end) return false;
+        PumpOwnMessages();
+        std::this_thread::sleep_for(kPollInterval);
+    }
+}
+
+// ---------------------------------------------------------------------------
+// Files
+
+std::optional<std::string> ReadFileBytes(const std::string& path) {
+    HandleCloser file{CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                  nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr)};
+    if (file.handle == INVALID_HANDLE_VALUE) return std::nullopt;
+    std::string bytes;
+    char buffer[4096];
+    DWORD read = 0;
+    while (ReadFile(file.handle, buffer, sizeof buffer, &read, nullptr) && read > 0) bytes.append(buffer, read);
+    return bytes;
+}
+
+bool WriteFileBytes(const std::string& path, std::string_view bytes) {
+    HandleCloser file{CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr)};
+    if (file.handle == INVALID_HANDLE_VALUE) return false;
+    DWORD written = 0;
+    return bytes.empty() ||
+           (WriteFile(file.handle, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
+            written == bytes.size());
+}
+
+bool FileExists(const std::string& path) {
+    const DWORD attributes = GetFileAttributesA(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+std::string TestProgramDirectory() {
+    std::string path(MAX_PATH, '\0');
+    for (;;) {
+        const DWORD length = GetModuleFileNameA(nullptr, path.data(), static_cast<DWORD>(path.size()));
+        if (length < path.size()) {
+            path.resize(length);
+            break;
+        }
+        path.resize(path.size() * 2);
+    }
+    return path.substr(0, path.find_last_of('\\'));
+}
+
+ScratchDirectory::ScratchDirectory(CardStore card_store) {
+    const std::string bin = TestProgramDirectory();
+    const std::string build = bin.substr(0, bin.find_last_of('\\'));
+    const std::string scratch_root = build + "\\scratch";
+    CreateDirectoryA(scratch_root.c_str(), nullptr);
+    path_ = scratch_root + "\\" + ScratchNameOfCurrentTest();
+    RemoveTree(path_);
+    CreateDirectoryA(path_.c_str(), nullptr);
+    for (const char* program : {"check.exe", "create.exe", "Morvane.exe"}) {
+        const std::string built = bin + "\\" + program;
+        if (FileExists(built)) CopyFileA(built.c_str(), ProgramPath(program).c_str(), FALSE);
+    }
+    if (card_store == CardStore::kPresent) CreateCardStore();
+}
+
+ScratchDirectory::~ScratchDirectory() {
+    const ::testing::TestInfo* info = ::testing::UnitTest::GetInstance()->current_test_info();
+    if (info && !info->result()->Failed()) RemoveTree(path_);
+}
+
+std::string ScratchDirectory::ProgramPath(std::string_view program_file) const {
+    return path_ + "\\" + std::string(program_file);
+}
+
+bool ScratchDirectory::HasProgram(std::string_view program_file) const {
+    return FileExists(ProgramPath(program_file));
+}
+
+std::string ScratchDirectory::CardStorePath() const { return path_ + "\\cards"; }
+
+std::string ScratchDirectory::CardFilePath(std::string_view card_name) const {
+    return CardStorePath() + "\\" + std::string(card_name) + ".ini";
+}
+
+bool ScratchDirectory::CreateCardStore() const {
+    return CreateDirectoryA(CardStorePath().c_str(), nullptr) || GetLastError() == ERROR_ALREADY_EXISTS;
+}
+
+bool ScratchDirectory::WriteCardFile(std::string_view card_name, std::string_view bytes) const {
+    return WriteFileBytes(CardFilePath(card_name), bytes);
+}
+
+std::optional<std::string> ScratchDirectory::ReadCardFile(std::string_view card_name) const {
+    return ReadFileBytes(CardFilePath(card_name));
+}
+
+bool ScratchDirectory::CardFileExists(std::string_view card_name) const {
+    return FileExists(CardFilePath(card_name));
+}
+
+bool ScratchDirectory::DeleteCardFile(std::string_view card_name) const {
+    return DeleteFileA(CardFilePath(card_name).c_str()) != 0;
+}
+
+std::vector<std::string> ScratchDirectory::CardFileNames() const {
+    std::vector<std::string> names;
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA((CardStorePath() + "\\*").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) return names;
+    do {
+        if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) names.emplace_back(found.cFileName);
+    } while (FindNextFileA(search, &found));
+    FindClose(search);
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+// ---------------------------------------------------------------------------
+// Processes
+
+std::optional<RunningProgram> RunningProgram::Start(const std::string& program_path, const std::string& command_line,
+                                                    const std::string& current_directory) {
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION started{};
+    std::string mutable_command_line = command_line;
+    const std::string directory = current_directory.empty() ? TestProgramDirectory() : current_directory;
+    if (!CreateProcessA(program_path.c_str(), mutable_command_line.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                        directory.c_str(), &startup, &started))
+        return std::nullopt;
+    CloseHandle(started.hThread);
+    return RunningProgram(started.hProcess, started.dwProcessId);
+}
+
+std::optional<RunningProgram> RunningProgram::StartIn(const ScratchDirectory& directory,
+                                                      std::string_view program_file, std::string_view arguments) {
+    std::string command_line(program_file);
+    if (!arguments.empty()) command_line.append(" ").append(arguments);
+    return Start(directory.ProgramPath(program_file), command_line);
+}
+
+RunningProgram::RunningProgram(RunningProgram&& other) noexcept
+    : process_(std::exchange(other.process_, nullptr)), process_id_(std::exchange(other.process_id_, 0)) {}
+
+RunningProgram& RunningProgram::operator=(RunningProgram&& other) noexcept {
+    if (this != &other) {
+        Terminate();
+        if (process_) CloseHandle(process_);
+        process_ = std::exchange(other.process_, nullptr);
+        process_id_ = std::exchange(other.process_id_, 0);
+    }
+    return *this;
+}
+
+RunningProgram::~RunningProgram() {
+    Terminate();
+    if (process_) CloseHandle(process_);
+}
+
+void RunningProgram::Terminate() {
+    if (process_ && IsRunning()) {
+        TerminateProcess(process_, 1);
+        WaitForSingleObject(process_, kSendTimeoutMs);
+    }
+}
+
+namespace {
+
+struct WindowSearch {
+    DWORD process_id;
+    bool visible_only;
+    std::vector<HWND> windows;
+};
+
+BOOL CALLBACK CollectWindowOfProcess(HWND window, LPARAM parameter) {
+    auto& search = *reinterpret_cast<WindowSearch*>(parameter);
+    DWORD owner_process = 0;
+    GetWindowThreadProcessId(window, &owner_process);
+    if (owner_process == search.process_id && (!search.visible_only || IsWindowVisible(window)))
+        search.windows.push_back(window);
+    return TRUE;
+}
+
+}  // namespace
+
+std::vector<HWND> RunningProgram::TopLevelWindows(bool visible_only) const {
+    WindowSearch search{process_id_, visible_only, {}};
+    EnumWindows(CollectWindowOfProcess, reinterpret_cast<LPARAM>(&search));
+    return search.windows;
+}
+
+HWND RunningProgram::WaitForMainWindow(std::chrono::milliseconds deadline) const {
+    HWND main_window = nullptr;
+    WaitUntil(
+        [&] {
+            for (HWND window : TopLevelWindows()) {
+                if (GetWindow(window, GW_OWNER) == nullptr && ClassOf(window) != "#32770") {
+                    main_window = window;
+                    return true;
+                }
+            }
+            return !IsRunning();
+        },
+        deadline);
+    return main_window;
+}
+
+HWND RunningProgram::FindDialog() const {
+    for (HWND window : TopLevelWindows())
+        if (ClassOf(window) == "#32770") return window;
+    return nullptr;
+}
+
+HWND RunningProgram::WaitForDialog(std::chrono::milliseconds deadline) const {
+    HWND dialog = nullptr;
+    WaitUntil([&] { return (dialog = FindDialog()) != nullptr || !IsRunning(); }, deadline);
+    return dialog;
+}
+
+bool RunningProgram::IsRunning() const { return process_ && WaitForSingleObject(process_, 0) == WAIT_TIMEOUT; }
+
+bool RunningProgram::WaitForExit(std::chrono::milliseconds deadline) const {
+    return WaitUntil([&] { return !IsRunning(); }, deadline);
+}
+
+std::optional<DWORD> RunningProgram::ExitCode() const {
+    if (!process_ || IsRunning()) return std::nullopt;
+    DWORD code = 0;
+    if (!GetExitCodeProcess(process_, &code)) return std::nullopt;
+    return code;
+}
+
+// ---------------------------------------------------------------------------
+// Reading windows
+
+LRESULT Send(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
+    DWORD_PTR result = 0;
+    if (!SendMessageTimeoutA(window, message, wparam, lparam, SMTO_ABORTIFHUNG, kSendTimeoutMs, &result)) return 0;
+    return static_cast<LRESULT>(result);
+}
+
+std::string TextOf(HWND window) {
+    // WM_GETTEXTLENGTH may overstate the ANSI length; never understates it.
+    const LRESULT length = Send(window, WM_GETTEXTLENGTH);
+    std::string text(static_cast<std::size_t>(length) * 2 + 2, '\0');
+    const LRESULT copied =
+        Send(window, WM_GETTEXT, static_cast<WPARAM>(text.size()), reinterpret_cast<LPARAM>(text.data()));
+    text.resize(static_cast<std::size_t>(std::max<LRESULT>(copied, 0)));
+    return text;
+}
+
+void SetTextOf(HWND window, std::string_view text) {
+    const std::string terminated(text);
+    Send(window, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(terminated.c_str()));
+}
+
+std::string ClassOf(HWND window) {
+    char name[256] = {};
+    const int length = GetClassNameA(window, name, sizeof name);
+    return std::string(name, static_cast<std::size_t>(std::max(length, 0)));
+}
+
+LONG_PTR StyleOf(HWND window) { return GetWindowLongPtrA(window, GWL_STYLE); }
+LONG_PTR ExStyleOf(HWND window) { return GetWindowLongPtrA(window, GWL_EXSTYLE); }
+HWND ControlOf(HWND window, int control_id) { return GetDlgItem(window, control_id); }
+
+RECT ControlRect(HWND control) {
+    RECT rect{};
+    GetWindowRect(control, &rect);
+    MapWindowPoints(nullptr, GetParent(control), reinterpret_cast<POINT*>(&rect), 2);
+    return rect;
+}
+
+SIZE OuterSize(HWND window) {
+    RECT rect{};
+    GetWindowRect(window, &rect);
+    return {rect.right - rect.left, rect.bottom - rect.top};
+}
+
+SIZE ClientSize(HWND window) {
+    RECT rect{};
+    GetClientRect(window, &rect);
+    return {rect.right, rect.bottom};
+}
+
+HWND FocusedWindow(HWND window) {
+    GUITHREADINFO info{};
+    info.cbSize = sizeof info;
+    if (!GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info)) return nullptr;
+    return info.hwndFocus;
+}
+
+HWND ForegroundWindow() { return GetForegroundWindow(); }
+
+std::pair<DWORD, DWORD> EditSelection(HWND edit) {
+    const LRESULT selection = Send(edit, EM_GETSEL);
+    return {LOWORD(selection), HIWORD(selection)};
+}
+
+HFONT FontOf(HWND control) { return reinterpret_cast<HFONT>(Send(control, WM_GETFONT)); }
+
+// ---------------------------------------------------------------------------
+// Input
+
+bool BringToForeground(HWND window, std::chrono::milliseconds deadline) {
+    return WaitUntil(
+        [&] {
+            if (GetForegroundWindow() == window) return true;
+            SetForegroundWindow(window);
+            return GetForegroundWindow() == window;
+        },
+        deadline);
+}
+
+void PressKey(WORD virtual_key, bool shift) {
+    if (shift)
+        PressChord(VK_SHIFT, virtual_key);
+    else
+        SendInputs({KeyInput(virtual_key, false), KeyInput(virtual_key, true)});
+}
+
+void TypeKeys(std::string_view ascii) {
+    for (char c : ascii) {
+        if (c == '\r' || c == '\n') {
+            PressEnter();
+        } else if (c == '\t') {
+            PressTab();
+        } else {
+            const SHORT key = VkKeyScanA(c);
+            if (key == -1) continue;
+            PressKey(LOBYTE(key), (HIBYTE(key) & 1) != 0);
+        }
+    }
+}
+
+void PressEnter() { PressKey(VK_RETURN); }
+void PressTab() { PressKey(VK_TAB); }
+void PressShiftTab() { PressKey(VK_TAB, true); }
+void PressBackspace() { PressKey(VK_BACK); }
+void PressDelete() { PressKey(VK_DELETE); }
+void PressAlt(char letter) { PressChord(VK_MENU, LetterKey(letter)); }
+void PressCtrl(char letter) { PressChord(VK_CONTROL, LetterKey(letter)); }
+
+void MoveMouseToScreen(POINT point) {
+    SetCursorPos(point.x, point.y);
+    INPUT input{};
+    input.type = INPUT_MOUSE;
+    const int width = GetSystemMetrics(SM_CXSCREEN);
+    const int height = GetSystemMetrics(SM_CYSCREEN);
+    input.mi.dx = static_cast<LONG>((point.x * 65535LL + width / 2) / std::max(width - 1, 1));
+    input.mi.dy = static_cast<LONG>((point.y * 65535LL + height / 2) / std::max(height - 1, 1));
+    input.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+    SendInputs({input});
+}
+
+void MoveMouseTo(HWND control) {
+    RECT rect{};
+    GetWindowRect(control, &rect);
+    MoveMouseToScreen({(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2});
+}
+
+void ClickControl(HWND control) {
+    MoveMouseTo(control);
+    INPUT down{};
+    down.type = INPUT_MOUSE;
+    down.mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+    INPUT up = down;
+    up.mi.dwFlags = MOUSEEVENTF_LEFTUP;
+    SendInputs({down, up});
+}
+
+HKL KeyboardLayoutOf(HWND window) { return GetKeyboardLayout(GetWindowThreadProcessId(window, nullptr)); }
+
+bool SwitchToChineseLayout(HWND window, std::chrono::milliseconds deadline) {
+    HKL chinese = LoadKeyboardLayoutA("00000804", 0);
+    if (!chinese) return false;
+    return WaitUntil(
+        [&] {
+            if (LOWORD(reinterpret_cast<UINT_PTR>(KeyboardLayoutOf(window))) == 0x0804) return true;
+            PostMessageA(window, WM_INPUTLANGCHANGEREQUEST, 0, reinterpret_cast<LPARAM>(chinese));
+            return false;
+        },
+        deadline);
+}
+
+void TypeUnicode(std::string_view gbk) {
+    std::vector<INPUT> inputs;
+    for (wchar_t unit : ToWide(gbk, 936)) {
+        INPUT input{};
+        input.type = INPUT_KEYBOARD;
+        input.ki.wScan = static_cast<WORD>(unit);
+        input.ki.dwFlags = KEYEVENTF_UNICODE;
+        inputs.push_back(input);
+        input.ki.dwFlags = KEYEVENTF_UNICODE | KEYEVENTF_KEYUP;
+        inputs.push_back(input);
+    }
+    SendInputs(std::move(inputs));
+}
+
+void PostImeChars(HWND control, std::string_view gbk) {
+    for (std::size_t i = 0; i < gbk.size(); ++i) {
+        const auto lead = static_cast<unsigned char>(gbk[i]);
+        WPARAM code = lead;
+        if (IsDBCSLeadByteEx(936, lead) && i + 1 < gbk.size())
+            code = (static_cast<WPARAM>(lead) << 8) | static_cast<unsigned char>(gbk[++i]);
+        PostMessageA(control, WM_IME_CHAR, code, 1);
+    }
+}
+
+bool SetClipboardText(std::string_view gbk) {
+    if (!WaitUntil([] { return OpenClipboard(nullptr) != 0; }, 2s)) return false;
+    EmptyClipboard();
+    HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, gbk.size() + 1);
+    bool stored = false;
+    if (memory) {
+        char* bytes = static_cast<char*>(GlobalLock(memory));
+        std::copy(gbk.begin(), gbk.end(), bytes);
+        bytes[gbk.size()] = '\0';
+        GlobalUnlock(memory);
+        stored = SetClipboardData(CF_TEXT, memory) != nullptr;
+        if (!stored) GlobalFree(memory);
+    }
+    CloseClipboard();
+    return stored;
+}
+
+std::optional<std::string> ClipboardText() {
+    if (!WaitUntil([] { return OpenClipboard(nullptr) != 0; }, 2s)) return std::nullopt;
+    std::optional<std::string> text;
+    if (HANDLE data = GetClipboardData(CF_TEXT)) {
+        if (const char* bytes = static_cast<const char*>(GlobalLock(data))) {
+            text = std::string(bytes);
+            GlobalUnlock(data);
+        }
+    }
+    CloseClipboard();
+    return text;
+}
+
+// ---------------------------------------------------------------------------
+// Message boxes
+
+const char* NameOf(MessageBoxIcon icon) {
+    switch (icon) {
+        case MessageBoxIcon::kNone: return "none";
+        case MessageBoxIcon::kError: return "error";
+        case MessageBoxIcon::kWarning: return "warning";
+        case MessageBoxIcon::kInformation: return "information";
+        case MessageBoxIcon::kQuestion: return "question";
+        case MessageBoxIcon::kUnknown: return "unknown";
+    }
+    return "?";
+}
+
+MessageBoxContent ReadMessageBox(HWND message_box) {
+    MessageBoxContent content;
+    content.window = message_box;
+    content.title = TextOf(message_box);
+    for (HWND child = GetWindow(message_box, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+        const std::string kind = ClassOf(child);
+        if (_stricmp(kind.c_str(), "Button") == 0) {
+            content.buttons.push_back(TextOf(child));
+        } else if (_stricmp(kind.c_str(), "Static") == 0) {
+            if ((StyleOf(child) & SS_TYPEMASK) == SS_ICON) {
+                if (IsWindowVisible(child)) content.icon = IconKindOf(child);
+            } else {
+                const std::string text = TextOf(child);
+                if (!text.empty()) content.text += text;
+            }
+        }
+    }
+    return content;
+}
+
+std::optional<MessageBoxContent> WaitForMessageBox(const RunningProgram& program,
+                                                   std::chrono::milliseconds deadline) {
+    HWND box = program.WaitForDialog(deadline);
+    if (!box) return std::nullopt;
+    // The box is laid out and painted before it takes input; read it then.
+    WaitUntil([&] { return IsWindowVisible(box) && GetWindow(box, GW_CHILD) != nullptr; }, deadline);
+    RedrawWindow(box, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+    BringToForeground(box, deadline);
+    return ReadMessageBox(box);
+}
+
+bool DismissMessageBox(HWND message_box, std::chrono::milliseconds deadline) {
+    if (!IsWindow(message_box)) return true;
+    BringToForeground(message_box, deadline);
+    PressEnter();
+    return WaitUntil([&] { return !IsWindow(message_box) || !IsWindowVisible(message_box); }, deadline);
+}
+
+}  // namespace morvane::test

@@ -1,0 +1,222 @@
+#pragma once
+// Drives the system's programs under test as a user would: a scratch program
+// directory per test, the program started in it, its windows found, real
+// keyboard and mouse input, control texts and message boxes read back.
+//
+// Every wait polls with a short sleep until a deadline; nothing sleeps for a
+// fixed time. Window tests share one display and one keyboard focus, so ctest
+// runs them one at a time (RESOURCE_LOCK desktop).
+#include <windows.h>
+
+#include <chrono>
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace morvane::test {
+
+using namespace std::chrono_literals;
+
+// Long enough for a program started under a cold wine, short enough that a
+// hang fails the test instead of stalling the run.
+inline constexpr std::chrono::milliseconds kDefaultDeadline = 10s;
+
+// Polls `condition` every few milliseconds until it holds (true) or the
+// deadline passes (false). Window messages of the calling thread are pumped
+// between polls, so the test's own clipboard or windows stay responsive.
+bool WaitUntil(const std::function<bool()>& condition, std::chrono::milliseconds deadline = kDefaultDeadline);
+
+// ---------------------------------------------------------------------------
+// Files
+
+std::optional<std::string> ReadFileBytes(const std::string& path);
+bool WriteFileBytes(const std::string& path, std::string_view bytes);
+bool FileExists(const std::string& path);
+
+// The directory of the running test program, e.g. <build>\bin.
+std::string TestProgramDirectory();
+
+// A fresh program directory for one test under <build>\scratch\<suite>.<test>:
+// the system's built programs (those of check.exe, create.exe, Morvane.exe
+// that lie beside the test program) copied in, and a `cards` directory unless
+// asked for none. Removed again when the test passed; kept for a look after a
+// failure. Made anew (old content removed) on construction.
+class ScratchDirectory {
+public:
+    enum class CardStore { kPresent, kAbsent };
+    explicit ScratchDirectory(CardStore card_store = CardStore::kPresent);
+    ~ScratchDirectory();
+    ScratchDirectory(const ScratchDirectory&) = delete;
+    ScratchDirectory& operator=(const ScratchDirectory&) = delete;
+
+    const std::string& Path() const { return path_; }                  // no trailing backslash
+    std::string ProgramPath(std::string_view program_file) const;      // Path() + "\" + file
+    bool HasProgram(std::string_view program_file) const;
+    std::string CardStorePath() const;                                 // Path() + "\cards"
+    std::string CardFilePath(std::string_view card_name) const;        // ...\cards\<name>.ini
+    bool CreateCardStore() const;
+
+    // Card files as raw bytes (GBK text, CR LF as written).
+    bool WriteCardFile(std::string_view card_name, std::string_view bytes) const;
+    std::optional<std::string> ReadCardFile(std::string_view card_name) const;
+    bool CardFileExists(std::string_view card_name) const;
+    bool DeleteCardFile(std::string_view card_name) const;
+    // File names (with .ini) in the card store, sorted byte-wise.
+    std::vector<std::string> CardFileNames() const;
+
+private:
+    std::string path_;
+};
+
+// ---------------------------------------------------------------------------
+// Processes and their windows
+
+// One started program. Ended (TerminateProcess) in the destructor if it still
+// runs.
+class RunningProgram {
+public:
+    // Starts `program_path` (full path, the application name given to
+    // CreateProcessA) with exactly `command_line` as its command line.
+    // `current_directory` empty: the test program's directory, so a program
+    // that looked into its current directory instead of its own would fail.
+    static std::optional<RunningProgram> Start(const std::string& program_path, const std::string& command_line,
+                                               const std::string& current_directory = {});
+    // Starts <directory>\<program_file> with the command line
+    // "<program_file> <arguments>" (just "<program_file>" when arguments is
+    // empty), as the manager and a shortcut start the programs.
+    static std::optional<RunningProgram> StartIn(const ScratchDirectory& directory, std::string_view program_file,
+                                                 std::string_view arguments = {});
+
+    RunningProgram(RunningProgram&& other) noexcept;
+    RunningProgram& operator=(RunningProgram&& other) noexcept;
+    RunningProgram(const RunningProgram&) = delete;
+    RunningProgram& operator=(const RunningProgram&) = delete;
+    ~RunningProgram();
+
+    DWORD ProcessId() const { return process_id_; }
+    HANDLE ProcessHandle() const { return process_; }
+
+    // Top-level windows of this process (EnumWindows + GetWindowThreadProcessId).
+    std::vector<HWND> TopLevelWindows(bool visible_only = true) const;
+    // The first visible top-level window of this process that is not owned
+    // and not of the dialog class #32770 (so not a message box); null until
+    // there is one or the deadline passes.
+    HWND WaitForMainWindow(std::chrono::milliseconds deadline = kDefaultDeadline) const;
+    // A visible #32770 window (message box or dialog) of this process.
+    HWND FindDialog() const;
+    HWND WaitForDialog(std::chrono::milliseconds deadline = kDefaultDeadline) const;
+
+    bool IsRunning() const;
+    bool WaitForExit(std::chrono::milliseconds deadline = kDefaultDeadline) const;
+    // The exit code once the process has ended; nothing while it runs.
+    std::optional<DWORD> ExitCode() const;
+    void Terminate();
+
+private:
+    RunningProgram(HANDLE process, DWORD process_id) : process_(process), process_id_(process_id) {}
+    HANDLE process_ = nullptr;
+    DWORD process_id_ = 0;
+};
+
+// ---------------------------------------------------------------------------
+// Reading windows and controls of another process
+
+// SendMessageTimeout so that a hung program fails the test instead of hanging it.
+LRESULT Send(HWND window, UINT message, WPARAM wparam = 0, LPARAM lparam = 0);
+// WM_GETTEXTLENGTH + WM_GETTEXT: the ANSI text (GBK bytes). GetWindowText
+// cannot read another process's controls.
+std::string TextOf(HWND window);
+// WM_SETTEXT: for setting content where only content matters.
+void SetTextOf(HWND window, std::string_view text);
+std::string ClassOf(HWND window);
+LONG_PTR StyleOf(HWND window);
+LONG_PTR ExStyleOf(HWND window);
+HWND ControlOf(HWND window, int control_id);
+// Rectangles in the parent's client coordinates and the window's outer size.
+RECT ControlRect(HWND control);
+SIZE OuterSize(HWND window);
+SIZE ClientSize(HWND window);
+// The focused window of the thread that owns `window` (GetGUIThreadInfo).
+HWND FocusedWindow(HWND window);
+HWND ForegroundWindow();
+// EM_GETSEL: [start, end) in characters.
+std::pair<DWORD, DWORD> EditSelection(HWND edit);
+// WM_GETFONT: the font handle the control draws with; null for the legacy
+// System font (a control that never got WM_SETFONT). A font handle of another
+// process cannot be read with GetObject; compare it with a stock object.
+HFONT FontOf(HWND control);
+
+// ---------------------------------------------------------------------------
+// Input as a user gives it (SendInput)
+
+// Brings the window to the foreground and waits until it is there.
+bool BringToForeground(HWND window, std::chrono::milliseconds deadline = kDefaultDeadline);
+// Key down and up of a virtual key; with shift, Shift is held around it.
+void PressKey(WORD virtual_key, bool shift = false);
+// Types ASCII letters, digits and the characters of the US layout, each as
+// its key (Shift for upper-case letters and shifted characters); '\r' or
+// '\n' is Enter, '\t' Tab.
+void TypeKeys(std::string_view ascii);
+void PressEnter();
+void PressTab();
+void PressShiftTab();
+void PressBackspace();
+void PressDelete();
+// Alt held around a letter key: an access key.
+void PressAlt(char letter);
+// Ctrl held around a letter key: Ctrl+C, Ctrl+V, Ctrl+A ...
+void PressCtrl(char letter);
+// Moves the pointer to the centre of the control (screen coordinates).
+void MoveMouseTo(HWND control);
+void MoveMouseToScreen(POINT point);
+void ClickControl(HWND control);
+
+// Chinese input as a Chinese input method delivers it. Under wine with the US
+// layout a KEYEVENTF_UNICODE key reaches an ANSI window as "?", because the
+// ANSI conversion of typed characters follows the thread's keyboard layout.
+// SwitchToChineseLayout asks the window's thread to activate the Chinese
+// (PRC) keyboard layout (WM_INPUTLANGCHANGEREQUEST), as choosing a Chinese
+// input method does; afterwards TypeUnicode's characters arrive in ANSI
+// windows as lead and trail byte WM_CHAR pairs of code page 936.
+bool SwitchToChineseLayout(HWND window, std::chrono::milliseconds deadline = kDefaultDeadline);
+HKL KeyboardLayoutOf(HWND window);
+// Types GBK text (the tests' narrow literals are GBK, like the programs'),
+// one KEYEVENTF_UNICODE key per character.
+void TypeUnicode(std::string_view gbk);
+// Posts the GBK text to the control as WM_IME_CHAR messages (one per
+// character, the double-byte code in one wParam), the form in which an input
+// method's result string reaches a window that leaves composition to the
+// system.
+void PostImeChars(HWND control, std::string_view gbk);
+
+// The clipboard's CF_TEXT, for paste and copy tests.
+bool SetClipboardText(std::string_view gbk);
+std::optional<std::string> ClipboardText();
+
+// ---------------------------------------------------------------------------
+// Message boxes
+
+enum class MessageBoxIcon { kNone, kError, kWarning, kInformation, kQuestion, kUnknown };
+const char* NameOf(MessageBoxIcon icon);
+
+struct MessageBoxContent {
+    HWND window = nullptr;
+    std::string title;                 // GBK
+    std::string text;                  // GBK, line breaks as the box holds them
+    MessageBoxIcon icon = MessageBoxIcon::kNone;
+    std::vector<std::string> buttons;  // captions, in z-order
+};
+
+// Reads a message box of another process. The icon kind is told by the
+// pixels of the box's icon static, compared with the system icons drawn the
+// same way (an icon handle of another process cannot be read back).
+MessageBoxContent ReadMessageBox(HWND message_box);
+// Waits for a message box of the program and reads it.
+std::optional<MessageBoxContent> WaitForMessageBox(const RunningProgram& program,
+                                                   std::chrono::milliseconds deadline = kDefaultDeadline);
+// Presses Enter in the box (its default button) and waits until it is gone.
+bool DismissMessageBox(HWND message_box, std::chrono::milliseconds deadline = kDefaultDeadline);
+
+}  // namespace morvane::test
