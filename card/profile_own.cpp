@@ -136,7 +136,13 @@ public:
         std::vector<Line> lines = SplitLines(bytes);
         Position position = Locate(lines, TrimProfileBlanks(section), TrimProfileBlanks(key));
         if (!position.key) return true;
-        lines.erase(lines.begin() + static_cast<std::ptrdiff_t>(*position.key));
+        const std::size_t removed = *position.key;
+        lines.erase(lines.begin() + static_cast<std::ptrdiff_t>(removed));
+        // A lone CR before the removed line and an empty line ending in LF
+        // after it would join into one CR LF: keep them two lines.
+        if (removed > 0 && removed < lines.size() && lines[removed - 1].ending == "\r" &&
+            lines[removed].text.empty() && !lines[removed].ending.empty() && lines[removed].ending.front() == '\n')
+            lines[removed - 1].ending = "\r\n";
         return files::WriteAll(file, JoinLines(lines));
     }
 };
