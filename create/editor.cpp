@@ -171,6 +171,19 @@ void OnActivate(HWND window, UINT state, HWND, BOOL minimized) {
     }
 }
 
+// In a window that uses IsDialogMessage, the multi-line content box does not
+// move the focus on Tab itself: it asks its parent with WM_NEXTDLGCTL, which
+// only a dialog answers. Answer it as a dialog does, selecting the text of
+// the box that gets the focus. `target` is the control when `is_handle`,
+// else nonzero for backwards.
+HWND OnNextDialogControl(HWND window, HWND target, BOOL is_handle) {
+    HWND next = is_handle ? target : GetNextDlgTabItem(window, GetFocus(), target != nullptr);
+    if (!next) return nullptr;
+    SetFocus(next);
+    if (SendMessageA(next, WM_GETDLGCODE, 0, 0) & DLGC_HASSETSEL) Edit_SetSel(next, 0, -1);
+    return next;
+}
+
 void OnDestroy(HWND) { PostQuitMessage(0); }
 
 LRESULT CALLBACK EditorProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -179,6 +192,7 @@ LRESULT CALLBACK EditorProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
         HANDLE_MSG(window, WM_CREATE, OnCreate);
         HANDLE_MSG(window, WM_COMMAND, OnCommand);
         HANDLE_MSG(window, WM_ACTIVATE, OnActivate);
+        HANDLE_MSG(window, WM_NEXTDLGCTL, OnNextDialogControl);
         HANDLE_MSG(window, WM_DESTROY, OnDestroy);
     }
     return DefWindowProcA(window, message, wParam, lParam);

@@ -1,0 +1,140 @@
+// The editor window as the user meets it: its layout, fonts, focus order
+// and the behaviour of the boxes.
+#include "editor_driver.h"
+
+namespace morvane::test {
+namespace {
+
+class EditorWindow : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(editor_.Opened());
+        ASSERT_TRUE(BringToForeground(editor_.Window()));
+    }
+    void TearDown() override { EXPECT_EQ(editor_.Close(), 0u); }
+
+    bool FocusIs(int id) {
+        return WaitUntil([&] { return FocusedWindow(editor_.Window()) == editor_.Control(id); });
+    }
+
+    ScratchDirectory directory_;
+    Editor editor_{directory_, "-c"};
+};
+
+TEST_F(EditorWindow, LayoutAndCaptions) {
+    const SIZE outer = OuterSize(editor_.Window());
+    EXPECT_EQ(outer.cx, 433);
+    EXPECT_EQ(outer.cy, 384);
+    const struct {
+        int id;
+        const char* window_class;
+        RECT rect;
+        const char* caption;
+    } expected[] = {
+        {ids::标签1, "Static", {8, 9, 72, 26}, "密保卡名："},
+        {ids::编辑框_密保卡名, "Edit", {96, 8, 256, 28}, ""},
+        {ids::标签2, "Static", {8, 41, 88, 58}, "密保卡序列号："},
+        {ids::编辑框_序列号, "Edit", {96, 40, 256, 60}, ""},
+        {ids::标签3, "Static", {8, 72, 88, 89}, "密保卡内容："},
+        {ids::编辑框_密保卡内容, "Edit", {96, 72, 416, 304}, ""},
+        {ids::按钮_finish, "Button", {328, 320, 417, 347}, "创建密保卡"},
+    };
+    for (const auto& control : expected) {
+        SCOPED_TRACE(Readable(control.caption) + " #" + std::to_string(control.id));
+        HWND window = editor_.Control(control.id);
+        ASSERT_NE(window, nullptr);
+        EXPECT_STRCASEEQ(ClassOf(window).c_str(), control.window_class);
+        const RECT rect = ControlRect(window);
+        EXPECT_EQ(rect.left, control.rect.left);
+        EXPECT_EQ(rect.top, control.rect.top);
+        EXPECT_EQ(rect.right, control.rect.right);
+        EXPECT_EQ(rect.bottom, control.rect.bottom);
+        EXPECT_EQ(Readable(TextOf(window)), Readable(control.caption));
+        EXPECT_TRUE(IsWindowEnabled(window));
+        EXPECT_TRUE(IsWindowVisible(window));
+    }
+}
+
+TEST_F(EditorWindow, FixedFrameWithCloseButton) {
+    const LONG_PTR style = StyleOf(editor_.Window());
+    EXPECT_TRUE(style & WS_SYSMENU);
+    EXPECT_FALSE(style & WS_THICKFRAME) << "the window must not be resizable";
+    EXPECT_FALSE(style & WS_MAXIMIZEBOX);
+}
+
+TEST_F(EditorWindow, FocusStartsInNameBoxAndTabWalksTheBoxesAndButton) {
+    EXPECT_TRUE(FocusIs(ids::编辑框_密保卡名));
+    const int order[] = {ids::编辑框_序列号, ids::编辑框_密保卡内容, ids::按钮_finish, ids::编辑框_密保卡名};
+    for (int id : order) {
+        PressTab();
+        EXPECT_TRUE(FocusIs(id)) << "after Tab, expected control #" << id;
+    }
+    PressShiftTab();
+    EXPECT_TRUE(FocusIs(ids::按钮_finish));
+}
+
+TEST_F(EditorWindow, TypedTextReachesTheBoxesAndEnterBreaksContentLines) {
+    ASSERT_TRUE(FocusIs(ids::编辑框_密保卡名));
+    TypeKeys("Bank 1\tS-42\t");
+    ASSERT_TRUE(FocusIs(ids::编辑框_密保卡内容));
+    TypeKeys("A1,A2\rB1,B2");
+    EXPECT_TRUE(WaitUntil([&] { return editor_.Content() == "A1,A2\r\nB1,B2"; })) << editor_.Content();
+    EXPECT_EQ(editor_.Name(), "Bank 1");
+    EXPECT_EQ(editor_.Serial(), "S-42");
+    // Enter in the content box did not press the button.
+    EXPECT_EQ(editor_.Program().FindDialog(), nullptr);
+    EXPECT_FALSE(directory_.CardFileExists("Bank 1"));
+
+    // Typing, then the button pressed with the keyboard, saves what was typed.
+    PressTab();
+    ASSERT_TRUE(FocusIs(ids::按钮_finish));
+    PressKey(VK_SPACE);
+    std::optional<MessageBoxContent> box = WaitForMessageBox(editor_.Program());
+    EXPECT_MESSAGE_BOX(box, "创建密保卡成功！", "创建密保卡", MessageBoxIcon::kInformation);
+    ASSERT_TRUE(DismissMessageBox(box->window));
+    EXPECT_EQ(directory_.ReadCardFile("Bank 1"), CardBytes("S-42", {"A1,A2", "B1,B2"}));
+    // The focus comes back to the window after the box.
+    EXPECT_TRUE(FocusIs(ids::按钮_finish));
+}
+
+TEST_F(EditorWindow, LongRowScrollsSidewaysInsteadOfWrapping) {
+    const std::string long_row(300, '7');
+    editor_.SetContent(long_row + "\r\nshort");
+    HWND content = editor_.Control(ids::编辑框_密保卡内容);
+    EXPECT_EQ(Send(content, EM_GETLINECOUNT), 2);
+    EXPECT_EQ(editor_.Content(), long_row + "\r\nshort");
+    // A row typed past the right edge stays one row.
+    editor_.SetContent("");
+    ClickControl(content);
+    ASSERT_TRUE(FocusIs(ids::编辑框_密保卡内容));
+    const std::string typed(80, '8');
+    TypeKeys(typed);
+    EXPECT_TRUE(WaitUntil([&] { return editor_.Content() == typed; })) << editor_.Content();
+    EXPECT_EQ(Send(content, EM_GETLINECOUNT), 1);
+}
+
+TEST_F(EditorWindow, BoxesHaveNoLengthLimit) {
+    for (int id : {ids::编辑框_密保卡名, ids::编辑框_序列号, ids::编辑框_密保卡内容}) {
+        SCOPED_TRACE(id);
+        // The default limit is 30000 characters; lifted, it is the maximum.
+        EXPECT_GT(static_cast<unsigned long>(Send(editor_.Control(id), EM_GETLIMITTEXT)), 0x7FFFFFF0ul);
+    }
+    // A serial number far longer than the box is kept whole and saved whole.
+    const std::string serial(5000, 'S');
+    editor_.Fill("long", serial, "a");
+    EXPECT_EQ(editor_.Serial(), serial);
+    EXPECT_MESSAGE_BOX(editor_.Save(), "创建密保卡成功！", "创建密保卡", MessageBoxIcon::kInformation);
+    EXPECT_EQ(directory_.ReadCardFile("long"), CardBytes(serial, {"a"}));
+}
+
+TEST(EditorClosing, EndsWithExitCodeZeroAndSavesNothing) {
+    ScratchDirectory directory;
+    Editor editor(directory, "-c");
+    ASSERT_TRUE(editor.Opened());
+    editor.Fill("unsaved", "S", "a");
+    EXPECT_EQ(editor.Close(), 0u);
+    EXPECT_FALSE(directory.CardFileExists("unsaved"));
+}
+
+}  // namespace
+}  // namespace morvane::test
