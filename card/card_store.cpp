@@ -70,7 +70,10 @@ bool SaveCard(Profile& profile, const std::string& card_file, std::string_view s
 
     // Build the new card beside the old one, from a copy of it so that lines
     // the save does not own stay, then swap it in with one rename.
-    const std::string scratch = card_file + "." + files::UniqueSuffix() + ".tmp";
+    // The scratch name is short whatever the card name's length, so that any
+    // name the file system takes can be saved; it never ends in ".ini", so
+    // the manager does not list it.
+    const std::string scratch = card_file.substr(0, cut + 1) + "~" + files::UniqueSuffix() + ".tmp";
     bool ok = true;
     if (files::IsRegularFile(card_file)) {
         std::string old_bytes;

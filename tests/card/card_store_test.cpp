@@ -142,6 +142,15 @@ std::string RowOfLength(std::size_t length) {
     return row + "end";
 }
 
+TEST_P(CardStoreTest, NamesAsLongAsTheFileSystemTakesCanBeSaved) {
+    // 251 bytes and ".ini" make the longest file name of most file systems;
+    // the scratch copy of a save must not need a longer one.
+    const std::string file = store.Card(std::string(251, 'n'));
+    ASSERT_TRUE(Save(file, "s", "a"));
+    EXPECT_EQ(ReadCardContent(profile(), file), "a");
+    EXPECT_EQ(StoreListing(), std::vector<std::string>{std::string(251, 'n') + ".ini"});
+}
+
 TEST_P(CardStoreTest, LongValuesAreReadBackWhole) {
     const std::string file = store.Card("c");
     const std::string row = RowOfLength(1u << 20);
