@@ -1,0 +1,24 @@
+#pragma once
+// Control identifiers of the query window, shared with its tests.
+// None is IDOK (1) or IDCANCEL (2): IsDialogMessage sends those for Enter
+// and Esc where no control takes them.
+
+namespace morvane::check {
+
+inline constexpr int 标签1 = 101;
+inline constexpr int 编辑框_坐标1 = 102;
+inline constexpr int 编辑框_坐标2 = 103;
+inline constexpr int 编辑框_坐标3 = 104;
+inline constexpr int 编辑框_结果 = 105;
+inline constexpr int 按钮_查询 = 106;
+
+inline constexpr const char kWindowClass[] = "MorvaneCheckQuery";
+
+// Bytes of code page 936 that one coordinate box holds.
+inline constexpr int kCoordinateBytes = 2;
+
+// The process's exit code after a load failure; 0 after the user closed the
+// window.
+inline constexpr int kExitLoadFailure = 1;
+
+}  // namespace morvane::check

@@ -1,0 +1,3 @@
+#pragma once
+// Resource identifiers, read by both windres and the compiler.
+#define IDI_CHECK 1
