@@ -113,28 +113,18 @@ bool CreateControls(HWND window) {
 }
 
 std::string EntryText(HWND list, int index) {
-    int length = ListBox_GetTextLen(list, index);
+    // The length may be counted in UTF-16 units, never fewer than the bytes
+    // when doubled.
+    const int length = ListBox_GetTextLen(list, index);
     if (length <= 0) return {};
-    std::string text(static_cast<std::size_t>(length) + 1, '\0');
-    length = ListBox_GetText(list, index, text.data());
-    text.resize(static_cast<std::size_t>(length > 0 ? length : 0));
-    return text;
-}
-
-std::string StatusText(HWND status_bar) {
-    int length = LOWORD(SendMessageA(status_bar, SB_GETTEXTLENGTHA, 0, 0));
-    std::string text(static_cast<std::size_t>(length) + 1, '\0');
-    SendMessageA(status_bar, SB_GETTEXTA, 0, reinterpret_cast<LPARAM>(text.data()));
-    text.resize(static_cast<std::size_t>(length));
+    std::string text(static_cast<std::size_t>(length) * 2 + 1, '\0');
+    if (ListBox_GetText(list, index, text.data()) <= 0) return {};
+    text.resize(text.find('\0'));
     return text;
 }
 
 void SetStatusText(HWND window, const std::string& text) {
-    HWND status_bar = StatusBar(window);
-    // The pointer moving over one control sends this many times a second;
-    // writing the same text again would only make the panel flicker.
-    if (StatusText(status_bar) == text) return;
-    SendMessageA(status_bar, SB_SETTEXTA, 0, reinterpret_cast<LPARAM>(text.c_str()));
+    SendMessageA(StatusBar(window), SB_SETTEXTA, 0, reinterpret_cast<LPARAM>(text.c_str()));
 }
 
 // The indexes of the selected entries, top first; after the warning box of

@@ -1,0 +1,62 @@
+#pragma once
+// What the manager's tests need beyond the window harness: the programs the
+// manager starts (it does not hand their processes to the test), a stand-in
+// that records how it was started, a desktop directory of the test's own,
+// and double clicks.
+#include <windows.h>
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "window_harness.h"
+
+namespace morvane::test {
+
+// Visible top-level windows of the processes whose program file is
+// `program_path` (compared without regard to case).
+std::vector<HWND> WindowsOfProgram(const std::string& program_path);
+
+// Ends every process whose program file lies in `directory`.
+void EndProgramsIn(const std::string& directory);
+
+// Copies the command recorder over `program_file` in the scratch directory.
+bool ReplaceWithRecorder(const ScratchDirectory& directory, std::string_view program_file);
+
+struct RecordedStart {
+    std::string command_line;
+    std::string current_directory;
+    std::string program_path;
+};
+// The starts the recorder has written down in `directory`, in no order.
+std::vector<RecordedStart> RecordedStarts(const ScratchDirectory& directory);
+
+// Points the current user's desktop directory (User Shell Folders\Desktop)
+// at `path` while it lives; the old value comes back afterwards. Under wine
+// the real desktop is the user's home directory.
+class DesktopRedirection {
+public:
+    explicit DesktopRedirection(const std::string& path);
+    ~DesktopRedirection();
+    DesktopRedirection(const DesktopRedirection&) = delete;
+    DesktopRedirection& operator=(const DesktopRedirection&) = delete;
+
+private:
+    bool had_value_ = false;
+    DWORD type_ = REG_EXPAND_SZ;
+    std::vector<BYTE> old_value_;
+};
+
+// A list entry's text as GBK, asked for in Unicode: under wine the ANSI
+// LB_GETTEXT of another process comes back as UTF-16 bytes.
+std::string ListEntryText(HWND list, int index);
+// Panel 0 of a status bar.
+std::string StatusBarText(HWND status_bar);
+
+// GBK text as UTF-8, for failure messages.
+std::string Utf8Of(std::string_view gbk);
+
+// Two left clicks at the screen point, close enough for a double click.
+void DoubleClickAt(POINT point);
+
+}  // namespace morvane::test
