@@ -21,6 +21,8 @@ struct IconCase {
     MessageBoxIcon icon;
 };
 
+void PrintTo(const IconCase& c, std::ostream* out) { *out << NameOf(c.icon); }
+
 class MessageBoxIconTest : public ::testing::TestWithParam<IconCase> {};
 
 TEST_P(MessageBoxIconTest, ToldByTheIconShown) {
@@ -38,7 +40,8 @@ INSTANTIATE_TEST_SUITE_P(Kinds, MessageBoxIconTest,
                                            IconCase{MB_ICONWARNING, MessageBoxIcon::kWarning},
                                            IconCase{MB_ICONINFORMATION, MessageBoxIcon::kInformation},
                                            IconCase{MB_ICONQUESTION, MessageBoxIcon::kQuestion},
-                                           IconCase{0, MessageBoxIcon::kNone}));
+                                           IconCase{0, MessageBoxIcon::kNone}),
+                         [](const auto& info) { return std::string(NameOf(info.param.icon)); });
 
 TEST(MessageBoxes, TextTitleAndButtonAreReadInGbk) {
     ScratchDirectory directory;

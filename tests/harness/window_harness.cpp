@@ -114,6 +114,11 @@ Pixels CaptureScreen(RECT area) {
     return pixels;
 }
 
+// DIB pixels are 0x00RRGGBB; COLORREF is 0x00BBGGRR.
+COLORREF ColourOfDibPixel(COLORREF pixel) {
+    return RGB((pixel >> 16) & 0xFF, (pixel >> 8) & 0xFF, pixel & 0xFF);
+}
+
 Pixels DrawIconOn(HICON icon, int width, int height, COLORREF background) {
     Pixels pixels(static_cast<std::size_t>(width) * height);
     HDC screen = GetDC(nullptr);
@@ -155,7 +160,7 @@ MessageBoxIcon IconKindOnScreen(HWND icon_static) {
     if (width <= 0 || height <= 0) return MessageBoxIcon::kUnknown;
     const Pixels shown = CaptureScreen(area);
     // The icon's corners are transparent: the corner shows the box's face.
-    const COLORREF background = shown.front() & 0xFFFFFF;
+    const COLORREF background = ColourOfDibPixel(shown.front());
     const std::array<std::pair<LPCSTR, MessageBoxIcon>, 4> candidates = {{
         {IDI_HAND, MessageBoxIcon::kError},
         {IDI_EXCLAMATION, MessageBoxIcon::kWarning},
@@ -491,6 +496,12 @@ std::pair<DWORD, DWORD> EditSelection(HWND edit) {
 }
 
 HFONT FontOf(HWND control) { return reinterpret_cast<HFONT>(Send(control, WM_GETFONT)); }
+
+std::vector<COLORREF> ScreenPixels(RECT area) {
+    std::vector<COLORREF> pixels = CaptureScreen(area);
+    for (COLORREF& pixel : pixels) pixel = ColourOfDibPixel(pixel);
+    return pixels;
+}
 
 // ---------------------------------------------------------------------------
 // Input

@@ -148,6 +148,11 @@ std::pair<DWORD, DWORD> EditSelection(HWND edit);
 // process cannot be read with GetObject; compare it with a stock object.
 HFONT FontOf(HWND control);
 
+// What the screen shows in a rectangle of screen coordinates, row by row from
+// the top, as COLORREF values (0x00BBGGRR). Read by BitBlt:
+// GetPixel on the screen does not answer under wine.
+std::vector<COLORREF> ScreenPixels(RECT area);
+
 // ---------------------------------------------------------------------------
 // Input as a user gives it (SendInput)
 
@@ -173,13 +178,13 @@ void MoveMouseTo(HWND control);
 void MoveMouseToScreen(POINT point);
 void ClickControl(HWND control);
 
-// Chinese input as a Chinese input method delivers it. Under wine with the US
-// layout a KEYEVENTF_UNICODE key reaches an ANSI window as "?", because the
-// ANSI conversion of typed characters follows the thread's keyboard layout.
-// SwitchToChineseLayout asks the window's thread to activate the Chinese
-// (PRC) keyboard layout (WM_INPUTLANGCHANGEREQUEST), as choosing a Chinese
-// input method does; afterwards TypeUnicode's characters arrive in ANSI
-// windows as lead and trail byte WM_CHAR pairs of code page 936.
+// Chinese input. Under wine with the US layout a KEYEVENTF_UNICODE key
+// reaches an ANSI window as "?": the ANSI conversion of typed characters
+// follows the thread's keyboard layout. SwitchToChineseLayout asks the
+// window's thread for the Chinese (PRC) layout (WM_INPUTLANGCHANGEREQUEST)
+// and waits until GetKeyboardLayout reports it; under wine 8 the typed
+// characters still arrive as "?" afterwards, so Chinese is typed with
+// PostImeChars, the path of an input method's result string.
 bool SwitchToChineseLayout(HWND window, std::chrono::milliseconds deadline = kDefaultDeadline);
 HKL KeyboardLayoutOf(HWND window);
 // Types GBK text (the tests' narrow literals are GBK, like the programs'),
