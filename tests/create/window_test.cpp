@@ -55,6 +55,34 @@ TEST_F(EditorWindow, LayoutAndCaptions) {
     }
 }
 
+// The controls are made and given their font in one loop; the labels show
+// it on screen.
+TEST_F(EditorWindow, LabelsDrawInTheDefaultGuiFont) {
+    const struct {
+        int id;
+        UINT format;
+        int inset;
+    } controls[] = {
+        {ids::标签1, DT_LEFT | DT_EXPANDTABS, 0},
+        {ids::标签2, DT_LEFT | DT_EXPANDTABS, 0},
+        {ids::标签3, DT_LEFT | DT_EXPANDTABS, 0},
+    };
+    for (const auto& control : controls) {
+        SCOPED_TRACE(control.id);
+        HWND window = editor_.Control(control.id);
+        const std::string caption = TextOf(window);
+        std::size_t as_gui = 0, as_system = 0;
+        EXPECT_TRUE(WaitUntil([&] {
+            as_gui = PixelsDifferingFromCaption(window, caption, GetStockObject(DEFAULT_GUI_FONT), control.format,
+                                                control.inset);
+            as_system = PixelsDifferingFromCaption(window, caption, GetStockObject(SYSTEM_FONT), control.format,
+                                                   control.inset);
+            return as_gui * 3 < as_system;
+        })) << as_gui << " pixels differ from the caption in the GUI font, " << as_system
+            << " from it in the System font";
+    }
+}
+
 TEST_F(EditorWindow, FixedFrameWithCloseButton) {
     const LONG_PTR style = StyleOf(editor_.Window());
     EXPECT_TRUE(style & WS_SYSMENU);
