@@ -49,13 +49,17 @@ TEST(EditorArguments, CreateSwitchOpensCreateMode) {
 }
 
 TEST(EditorArguments, QuotedCardNameWithBlankOpensThatCard) {
-    ScratchDirectory directory;
-    ASSERT_TRUE(directory.WriteCardFile("my card", kCard));
-    Editor editor(directory, "-e \"my card\"");
-    ASSERT_TRUE(editor.Opened());
-    EXPECT_EQ(Readable(editor.Title()), Readable("编辑密保卡 - 密保卡：my card"));
-    EXPECT_EQ(editor.Name(), "my card");
-    EXPECT_EQ(editor.Close(), 0u);
+    // 誠 ends in the byte of a backslash, which must not escape the quote.
+    for (std::string_view name : {"my card", "誠 卡", "誠"}) {
+        SCOPED_TRACE(Readable(name));
+        ScratchDirectory directory;
+        ASSERT_TRUE(directory.WriteCardFile(name, kCard));
+        Editor editor(directory, "-e \"" + std::string(name) + "\"");
+        ASSERT_TRUE(editor.Opened());
+        EXPECT_EQ(Readable(editor.Title()), Readable("编辑密保卡 - 密保卡：" + std::string(name)));
+        EXPECT_EQ(editor.Name(), name);
+        EXPECT_EQ(editor.Close(), 0u);
+    }
 }
 
 // A missing card, and a name that cannot be a card file's name, are both "no
