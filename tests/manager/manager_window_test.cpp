@@ -285,21 +285,28 @@ TEST_F(ManagerTest, CtrlAndShiftClicksSelectSeveralEntries) {
         ClientToScreen(List(), &point);
         return point;
     };
+    // A click on an entry, with Ctrl or Shift held when `modifier` is one.
     auto click_with = [&](WORD modifier, int index) {
         MoveMouseToScreen(entry_point(index));
-        INPUT inputs[4] = {};
-        inputs[0].type = inputs[3].type = INPUT_KEYBOARD;
-        inputs[0].ki.wVk = inputs[3].ki.wVk = modifier;
-        inputs[3].ki.dwFlags = KEYEVENTF_KEYUP;
-        inputs[1].type = inputs[2].type = INPUT_MOUSE;
-        inputs[1].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
-        inputs[2].mi.dwFlags = MOUSEEVENTF_LEFTUP;
-        SendInput(4, inputs, sizeof(INPUT));
+        std::vector<INPUT> inputs;
+        INPUT key{};
+        key.type = INPUT_KEYBOARD;
+        key.ki.wVk = modifier;
+        INPUT mouse{};
+        mouse.type = INPUT_MOUSE;
+        if (modifier) inputs.push_back(key);
+        mouse.mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+        inputs.push_back(mouse);
+        mouse.mi.dwFlags = MOUSEEVENTF_LEFTUP;
+        inputs.push_back(mouse);
+        key.ki.dwFlags = KEYEVENTF_KEYUP;
+        if (modifier) inputs.push_back(key);
+        SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
     };
-    MoveMouseToScreen(entry_point(0));
-    ClickControl(List());  // the middle entry, c
-    ASSERT_TRUE(WaitUntil([&] { return Send(List(), LB_GETSELCOUNT) == 1; }));
+    click_with(0, 2);
+    ASSERT_TRUE(WaitUntil([&] { return Send(List(), LB_GETSELCOUNT) == 1 && Send(List(), LB_GETSEL, 2) > 0; }));
     click_with(VK_CONTROL, 0);
+    ASSERT_TRUE(WaitUntil([&] { return Send(List(), LB_GETSELCOUNT) == 2; }));
     click_with(VK_SHIFT, 4);
     EXPECT_TRUE(WaitUntil([&] { return Send(List(), LB_GETSELCOUNT) == 5; }))
         << Send(List(), LB_GETSELCOUNT);
