@@ -235,7 +235,8 @@ TEST_P(ProgramResourcesTest, ImportsOnlyWindowsSystemDlls) {
 
 INSTANTIATE_TEST_SUITE_P(Programs, ProgramResourcesTest,
                          ::testing::Values(ProgramResources{"check.exe", "密保卡查询"},
-                                           ProgramResources{"create.exe", "创建密保卡"}),
+                                           ProgramResources{"create.exe", "创建密保卡"},
+                                           ProgramResources{"Morvane.exe", "Morvane"}),
                          [](const auto& info) {
                              std::string name = info.param.file;
                              return name.substr(0, name.find('.'));
