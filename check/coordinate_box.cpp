@@ -56,15 +56,19 @@ void ForwardChar(HWND box, unsigned char byte, int repeat) {
     CallOriginal(box, WM_CHAR, byte, MAKELPARAM(repeat, 0));
 }
 
+// A whole double-byte character goes in as text: handed on as two WM_CHAR
+// bytes, a Unicode edit control (wine's) would turn each half into "?".
+void InsertCharacter(HWND box, char lead, char trail) {
+    const char character[] = {lead, trail, '\0'};
+    SendMessageA(box, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(character));
+}
+
 void OnChar(HWND box, TCHAR typed, int repeat) {
     BoxState& state = StateOf(box);
     const auto byte = static_cast<unsigned char>(typed);
     if (state.lead_pending) {
         state.lead_pending = false;
-        if (state.lead_accepted) {
-            ForwardChar(box, static_cast<unsigned char>(state.lead), 1);
-            ForwardChar(box, byte, 1);
-        }
+        if (state.lead_accepted) InsertCharacter(box, state.lead, typed);
         return;
     }
     if (byte == '\r') {
@@ -111,8 +115,12 @@ void OnPaste(HWND box) {
 
 void OnImeChar(HWND box, WPARAM code, LPARAM lparam) {
     // An ANSI window gets the character's code page 936 bytes, lead byte high.
-    const std::size_t bytes = (code & 0xFF00) ? 2 : 1;
-    if (RoomFor(box) >= bytes) CallOriginal(box, WM_IME_CHAR, code, lparam);
+    const bool double_byte = (code & 0xFF00) != 0;
+    if (RoomFor(box) < (double_byte ? 2u : 1u)) return;
+    if (double_byte)
+        InsertCharacter(box, static_cast<char>((code >> 8) & 0xFF), static_cast<char>(code & 0xFF));
+    else
+        CallOriginal(box, WM_IME_CHAR, code, lparam);
 }
 
 void OnNcDestroy(HWND box) {
