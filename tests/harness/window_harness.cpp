@@ -439,12 +439,20 @@ LRESULT Send(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
 
 std::string TextOf(HWND window) {
     // WM_GETTEXTLENGTH may overstate the ANSI length; never understates it.
-    const LRESULT length = Send(window, WM_GETTEXTLENGTH);
-    std::string text(static_cast<std::size_t>(length) * 2 + 2, '\0');
-    const LRESULT copied =
-        Send(window, WM_GETTEXT, static_cast<WPARAM>(text.size()), reinterpret_cast<LPARAM>(text.data()));
-    text.resize(static_cast<std::size_t>(std::max<LRESULT>(copied, 0)));
-    return text;
+    // The text can also grow between the two messages (a program answering
+    // right then): a copy that fills the buffer is asked for again, larger.
+    std::size_t size = static_cast<std::size_t>(std::max<LRESULT>(Send(window, WM_GETTEXTLENGTH), 0)) * 2 + 2;
+    for (;;) {
+        std::string text(size, '\0');
+        const LRESULT copied =
+            Send(window, WM_GETTEXT, static_cast<WPARAM>(text.size()), reinterpret_cast<LPARAM>(text.data()));
+        const std::size_t length = static_cast<std::size_t>(std::max<LRESULT>(copied, 0));
+        if (length + 2 < size || size > (64u << 20)) {
+            text.resize(length);
+            return text;
+        }
+        size *= 4;
+    }
 }
 
 void SetTextOf(HWND window, std::string_view text) {
