@@ -13,6 +13,7 @@
 #include "coordinate_box.h"
 #include "lookup.h"
 #include "paths.h"
+#include "window_scaffold.h"
 
 namespace morvane::check {
 
@@ -24,35 +25,17 @@ constexpr DWORD kCoordinateBoxOptions = WS_TABSTOP | ES_CENTER | ES_UPPERCASE | 
 constexpr DWORD kResultBoxOptions = WS_TABSTOP | WS_BORDER | ES_LEFT | ES_READONLY | ES_AUTOHSCROLL;
 constexpr DWORD kButtonOptions = WS_TABSTOP | BS_PUSHBUTTON | BS_CENTER;
 
-enum class Kind { kLabel, kEditBox, kButton };
-
-const char* WindowClassOf(Kind kind) {
-    switch (kind) {
-        case Kind::kLabel: return WC_STATICA;
-        case Kind::kEditBox: return WC_EDITA;
-        case Kind::kButton: return WC_BUTTONA;
-    }
-    return WC_STATICA;
-}
-
-struct ControlLayout {
-    int id;
-    Kind kind;
-    int left, top, width, height;
-    const char* caption;
-    DWORD style;
-    DWORD extended_style;
-};
+using enum ControlKind;
 
 // Creation order is the Tab order: box 1, 2, 3, result, button.
 constexpr ControlLayout kLayout[] = {
-    // name         kind            left top width height caption             options                extended
-    {标签1,         Kind::kLabel,     8,   8,  97,   17,  "请输入查询坐标：", kLabelOptions,         0},
-    {编辑框_坐标1,  Kind::kEditBox,   8,  32,  37,   20,  "",                 kCoordinateBoxOptions, WS_EX_CLIENTEDGE},
-    {编辑框_坐标2,  Kind::kEditBox,  56,  32,  37,   20,  "",                 kCoordinateBoxOptions, WS_EX_CLIENTEDGE},
-    {编辑框_坐标3,  Kind::kEditBox, 104,  32,  37,   20,  "",                 kCoordinateBoxOptions, WS_EX_CLIENTEDGE},
-    {编辑框_结果,   Kind::kEditBox,   8,  64, 133,   20,  "",                 kResultBoxOptions,     0},
-    {按钮_查询,     Kind::kButton,   41,  96,  68,   27,  "查询(&C)",         kButtonOptions,        0},
+    // name         kind      left top width height caption             options                extended
+    {标签1,         kLabel,     8,   8,  97,   17,  "请输入查询坐标：", kLabelOptions,         0},
+    {编辑框_坐标1,  kEditBox,   8,  32,  37,   20,  "",                 kCoordinateBoxOptions, WS_EX_CLIENTEDGE},
+    {编辑框_坐标2,  kEditBox,  56,  32,  37,   20,  "",                 kCoordinateBoxOptions, WS_EX_CLIENTEDGE},
+    {编辑框_坐标3,  kEditBox, 104,  32,  37,   20,  "",                 kCoordinateBoxOptions, WS_EX_CLIENTEDGE},
+    {编辑框_结果,   kEditBox,   8,  64, 133,   20,  "",                 kResultBoxOptions,     0},
+    {按钮_查询,     kButton,   41,  96,  68,   27,  "查询(&C)",         kButtonOptions,        0},
 };
 
 constexpr int kCoordinateBoxes[] = {编辑框_坐标1, 编辑框_坐标2, 编辑框_坐标3};
@@ -65,15 +48,7 @@ constexpr char kLoadFailureTitle[] = "密保卡查询";
 
 // Set once by the start-up.
 std::string card_file;
-// The control that had the focus when the window was last deactivated.
-HWND remembered_focus = nullptr;
-
-std::string ControlText(HWND window, int id) {
-    HWND control = GetDlgItem(window, id);
-    std::string text(static_cast<std::size_t>(GetWindowTextLengthA(control)) + 1, '\0');
-    text.resize(static_cast<std::size_t>(GetWindowTextA(control, text.data(), static_cast<int>(text.size()))));
-    return text;
-}
+FocusKeeper focus_keeper;
 
 bool IsCoordinateBox(int id) {
     for (int box : kCoordinateBoxes)
@@ -81,20 +56,9 @@ bool IsCoordinateBox(int id) {
     return false;
 }
 
-bool CreateControls(HWND window) {
-    const auto instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrA(window, GWLP_HINSTANCE));
-    // The stock GUI font is the system's dialog font for its code page
-    // (SimSun 9 pt on Chinese systems), the size the layout was drawn for.
-    const auto font = reinterpret_cast<WPARAM>(GetStockObject(DEFAULT_GUI_FONT));
-    for (const ControlLayout& control : kLayout) {
-        HWND created = CreateWindowExA(control.extended_style, WindowClassOf(control.kind), control.caption,
-                                       WS_CHILD | WS_VISIBLE | control.style, control.left, control.top,
-                                       control.width, control.height, window,
-                                       reinterpret_cast<HMENU>(static_cast<INT_PTR>(control.id)), instance, nullptr);
-        if (!created) return false;
-        SendMessageA(created, WM_SETFONT, font, FALSE);
-        if (IsCoordinateBox(control.id)) MakeCoordinateBox(created, kCoordinateBytes);
-    }
+bool CreateQueryControls(HWND window) {
+    if (!CreateControls(window, kLayout)) return false;
+    for (int box : kCoordinateBoxes) MakeCoordinateBox(GetDlgItem(window, box), kCoordinateBytes);
     return true;
 }
 
@@ -132,7 +96,7 @@ void AdvanceFocus(HWND window, int source, int next) {
 }
 
 BOOL OnCreate(HWND window, LPCREATESTRUCT) {
-    if (!CreateControls(window)) return FALSE;
+    if (!CreateQueryControls(window)) return FALSE;
     // A failed start-up fails the creation, which destroys the window.
     return StartUp(window);
 }
@@ -155,12 +119,7 @@ HBRUSH OnCtlColorStatic(HWND, HDC dc, HWND, int) {
 // A plain window gives the focus to itself on activation; give it back to
 // the control that had it, at first the first coordinate box.
 void OnActivate(HWND window, UINT state, HWND, BOOL minimized) {
-    if (state == WA_INACTIVE) {
-        HWND focus = GetFocus();
-        if (focus && IsChild(window, focus)) remembered_focus = focus;
-    } else if (!minimized) {
-        SetFocus(remembered_focus ? remembered_focus : GetDlgItem(window, 编辑框_坐标1));
-    }
+    focus_keeper.OnActivate(window, state, minimized, GetDlgItem(window, 编辑框_坐标1));
 }
 
 void OnDestroy(HWND) { PostQuitMessage(0); }
@@ -181,19 +140,7 @@ LRESULT CALLBACK QueryWindowProc(HWND window, UINT message, WPARAM wParam, LPARA
 }  // namespace
 
 bool RegisterQueryClass(HINSTANCE instance) {
-    WNDCLASSEXA window_class{};
-    window_class.cbSize = sizeof window_class;
-    window_class.lpfnWndProc = QueryWindowProc;
-    window_class.hInstance = instance;
-    window_class.hIcon = static_cast<HICON>(LoadImageA(instance, MAKEINTRESOURCEA(IDI_CHECK), IMAGE_ICON,
-                                                       GetSystemMetrics(SM_CXICON), GetSystemMetrics(SM_CYICON), 0));
-    window_class.hIconSm = static_cast<HICON>(LoadImageA(instance, MAKEINTRESOURCEA(IDI_CHECK), IMAGE_ICON,
-                                                         GetSystemMetrics(SM_CXSMICON),
-                                                         GetSystemMetrics(SM_CYSMICON), 0));
-    window_class.hCursor = LoadCursorA(nullptr, IDC_ARROW);
-    window_class.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-    window_class.lpszClassName = kWindowClass;
-    return RegisterClassExA(&window_class) != 0;
+    return RegisterProgramClass(instance, kWindowClass, QueryWindowProc, IDI_CHECK);
 }
 
 HWND CreateQueryWindow(HINSTANCE instance) {

@@ -1,0 +1,341 @@
+// The window scaffolding of the programs, on windows of the test process.
+#include "window_scaffold.h"
+
+#include <gtest/gtest.h>
+
+#include <commctrl.h>
+
+#include <memory>
+#include <string>
+#include <type_traits>
+#include <vector>
+
+namespace morvane {
+namespace {
+
+// The icon of window_scaffold_test.rc.
+constexpr int kTestIcon = 1;
+constexpr char kPlainClass[] = "MorvaneScaffoldTestWindow";
+
+struct WindowDestroyer {
+    void operator()(HWND window) const { DestroyWindow(window); }
+};
+using UniqueWindow = std::unique_ptr<std::remove_pointer_t<HWND>, WindowDestroyer>;
+
+HINSTANCE ThisProgram() { return GetModuleHandleA(nullptr); }
+
+bool RegisterPlainClass() {
+    static const bool registered = [] {
+        WNDCLASSEXA window_class{};
+        window_class.cbSize = sizeof window_class;
+        window_class.lpfnWndProc = DefWindowProcA;
+        window_class.hInstance = ThisProgram();
+        window_class.lpszClassName = kPlainClass;
+        return RegisterClassExA(&window_class) != 0;
+    }();
+    return registered;
+}
+
+// A shown top-level window without controls.
+UniqueWindow MakeTopLevel(int left = 40) {
+    if (!RegisterPlainClass()) return nullptr;
+    HWND window = CreateWindowExA(0, kPlainClass, "scaffold", WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU, left, 40, 400,
+                                  300, nullptr, nullptr, ThisProgram(), nullptr);
+    if (window) ShowWindow(window, SW_SHOW);
+    return UniqueWindow(window);
+}
+
+std::string ClassNameOf(HWND window) {
+    char name[64] = {};
+    const int length = GetClassNameA(window, name, sizeof name);
+    return std::string(name, static_cast<std::size_t>(length > 0 ? length : 0));
+}
+
+RECT RectInParent(HWND control) {
+    RECT rect{};
+    GetWindowRect(control, &rect);
+    MapWindowPoints(nullptr, GetParent(control), reinterpret_cast<POINT*>(&rect), 2);
+    return rect;
+}
+
+std::string TextOf(HWND window) {
+    char text[256] = {};
+    const int length = GetWindowTextA(window, text, sizeof text);
+    return std::string(text, static_cast<std::size_t>(length > 0 ? length : 0));
+}
+
+class ScaffoldTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() { LoadCommonControls(ICC_STANDARD_CLASSES | ICC_BAR_CLASSES); }
+};
+
+// Every kind once; the status bar places itself, so its row has no rectangle
+// worth checking.
+constexpr ControlLayout kEveryKind[] = {
+    {201, ControlKind::kLabel, 8, 8, 97, 17, "请输入查询坐标：", SS_LEFT, 0},
+    {202, ControlKind::kEditBox, 8, 32, 37, 20, "B3", WS_TABSTOP | ES_UPPERCASE, WS_EX_CLIENTEDGE},
+    {203, ControlKind::kButton, 41, 96, 68, 27, "查询(&C)", WS_TABSTOP | BS_PUSHBUTTON, 0},
+    {204, ControlKind::kListBox, 150, 8, 120, 100, "", WS_TABSTOP | LBS_NOINTEGRALHEIGHT, WS_EX_CLIENTEDGE},
+    {205, ControlKind::kStatusBar, 0, 0, 0, 0, "", 0, 0},
+};
+
+using CreateControlsTest = ScaffoldTest;
+
+TEST_F(CreateControlsTest, EachRowBecomesAVisibleChildOfItsKindPlaceCaptionAndOptions) {
+    UniqueWindow parent = MakeTopLevel();
+    ASSERT_TRUE(parent);
+    ASSERT_TRUE(CreateControls(parent.get(), kEveryKind));
+
+    const char* const expected_classes[] = {"Static", "Edit", "Button", "ListBox", "msctls_statusbar32"};
+    for (std::size_t i = 0; i < std::size(kEveryKind); ++i) {
+        const ControlLayout& row = kEveryKind[i];
+        SCOPED_TRACE("control " + std::to_string(row.id));
+        HWND control = GetDlgItem(parent.get(), row.id);
+        ASSERT_NE(control, nullptr);
+        EXPECT_EQ(lstrcmpiA(ClassNameOf(control).c_str(), expected_classes[i]), 0) << ClassNameOf(control);
+        EXPECT_EQ(GetParent(control), parent.get());
+        const auto style = static_cast<DWORD>(GetWindowLongA(control, GWL_STYLE));
+        EXPECT_EQ(style & (WS_CHILD | WS_VISIBLE | row.style), WS_CHILD | WS_VISIBLE | row.style);
+        const auto extended = static_cast<DWORD>(GetWindowLongA(control, GWL_EXSTYLE));
+        EXPECT_EQ(extended & row.extended_style, row.extended_style);
+        if (row.kind == ControlKind::kStatusBar) continue;
+        const RECT rect = RectInParent(control);
+        EXPECT_EQ(rect.left, row.left);
+        EXPECT_EQ(rect.top, row.top);
+        EXPECT_EQ(rect.right - rect.left, row.width);
+        EXPECT_EQ(rect.bottom - rect.top, row.height);
+        EXPECT_EQ(TextOf(control), row.caption);
+    }
+}
+
+TEST_F(CreateControlsTest, EveryControlDrawsInTheDefaultGuiFont) {
+    UniqueWindow parent = MakeTopLevel();
+    ASSERT_TRUE(parent);
+    ASSERT_TRUE(CreateControls(parent.get(), kEveryKind));
+    const auto font = reinterpret_cast<LRESULT>(GetStockObject(DEFAULT_GUI_FONT));
+    for (const ControlLayout& row : kEveryKind)
+        EXPECT_EQ(SendDlgItemMessageA(parent.get(), row.id, WM_GETFONT, 0, 0), font) << "control " << row.id;
+}
+
+TEST_F(CreateControlsTest, TabOrderIsTheTableOrder) {
+    constexpr ControlLayout kBoxes[] = {
+        {301, ControlKind::kEditBox, 8, 8, 40, 20, "", WS_TABSTOP, 0},
+        {302, ControlKind::kLabel, 8, 30, 40, 20, "x", 0, 0},
+        {303, ControlKind::kEditBox, 200, 8, 40, 20, "", WS_TABSTOP, 0},
+        {304, ControlKind::kButton, 8, 60, 40, 20, "ok", WS_TABSTOP, 0},
+    };
+    UniqueWindow parent = MakeTopLevel();
+    ASSERT_TRUE(parent);
+    ASSERT_TRUE(CreateControls(parent.get(), kBoxes));
+    HWND first = GetDlgItem(parent.get(), 301);
+    std::vector<int> visited;
+    HWND at = first;
+    for (int step = 0; step < 3; ++step) {
+        at = GetNextDlgTabItem(parent.get(), at, FALSE);
+        visited.push_back(GetDlgCtrlID(at));
+    }
+    EXPECT_EQ(visited, (std::vector<int>{303, 304, 301}));
+}
+
+TEST_F(CreateControlsTest, EmptyTableMakesNothingAndMissingParentIsRefused) {
+    UniqueWindow parent = MakeTopLevel();
+    ASSERT_TRUE(parent);
+    EXPECT_TRUE(CreateControls(parent.get(), {}));
+    EXPECT_EQ(GetWindow(parent.get(), GW_CHILD), nullptr);
+    // A child window needs a parent: the first row fails and the call says so.
+    EXPECT_FALSE(CreateControls(nullptr, kEveryKind));
+}
+
+// Two boxes and a button in one window, and a second window elsewhere.
+class FocusKeeperTest : public ScaffoldTest {
+protected:
+    static constexpr ControlLayout kControls[] = {
+        {401, ControlKind::kEditBox, 8, 8, 60, 20, "", WS_TABSTOP, 0},
+        {402, ControlKind::kEditBox, 8, 40, 60, 20, "", WS_TABSTOP, 0},
+        {403, ControlKind::kButton, 8, 72, 60, 24, "ok", WS_TABSTOP, 0},
+    };
+
+    void SetUp() override {
+        window_ = MakeTopLevel(40);
+        other_ = MakeTopLevel(460);
+        ASSERT_TRUE(window_ && other_);
+        ASSERT_TRUE(CreateControls(window_.get(), kControls));
+        ASSERT_TRUE(CreateControls(other_.get(), kControls));
+    }
+
+    HWND Box(int id) const { return GetDlgItem(window_.get(), id); }
+    HWND First() const { return Box(401); }
+    void Deactivate() { keeper_.OnActivate(window_.get(), WA_INACTIVE, FALSE, First()); }
+    void Activate(BOOL minimized = FALSE) { keeper_.OnActivate(window_.get(), WA_ACTIVE, minimized, First()); }
+
+    FocusKeeper keeper_;
+    UniqueWindow window_;
+    UniqueWindow other_;
+};
+
+TEST_F(FocusKeeperTest, FirstActivationFocusesTheFirstControl) {
+    SetFocus(GetDlgItem(other_.get(), 402));
+    Activate();
+    EXPECT_EQ(GetFocus(), First());
+}
+
+TEST_F(FocusKeeperTest, ReactivationGivesTheFocusBackToTheControlThatHadIt) {
+    SetFocus(Box(403));
+    Deactivate();
+    SetFocus(GetDlgItem(other_.get(), 401));
+    Activate();
+    EXPECT_EQ(GetFocus(), Box(403));
+}
+
+TEST_F(FocusKeeperTest, DeactivationWithTheFocusOutsideKeepsWhatWasRemembered) {
+    SetFocus(Box(402));
+    Deactivate();
+    // The focus went elsewhere before a second deactivation reached us.
+    SetFocus(GetDlgItem(other_.get(), 403));
+    Deactivate();
+    SetFocus(nullptr);
+    Deactivate();
+    Activate();
+    EXPECT_EQ(GetFocus(), Box(402));
+}
+
+TEST_F(FocusKeeperTest, MinimizedActivationLeavesTheFocusAlone) {
+    SetFocus(Box(402));
+    Deactivate();
+    HWND elsewhere = GetDlgItem(other_.get(), 401);
+    SetFocus(elsewhere);
+    Activate(TRUE);
+    EXPECT_EQ(GetFocus(), elsewhere);
+}
+
+TEST_F(FocusKeeperTest, RememberedControlThatIsGoneFallsBackToTheFirst) {
+    SetFocus(Box(402));
+    Deactivate();
+    DestroyWindow(Box(402));
+    SetFocus(GetDlgItem(other_.get(), 401));
+    Activate();
+    EXPECT_EQ(GetFocus(), First());
+}
+
+using RegisterProgramClassTest = ScaffoldTest;
+
+LRESULT CALLBACK ProgramProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    return DefWindowProcA(window, message, wParam, lParam);
+}
+
+SIZE IconSize(HICON icon) {
+    ICONINFO info{};
+    if (!icon || !GetIconInfo(icon, &info)) return {0, 0};
+    BITMAP bitmap{};
+    SIZE size{0, 0};
+    if (info.hbmColor && GetObjectA(info.hbmColor, sizeof bitmap, &bitmap)) {
+        size = {bitmap.bmWidth, bitmap.bmHeight};
+    } else if (info.hbmMask && GetObjectA(info.hbmMask, sizeof bitmap, &bitmap)) {
+        // A monochrome icon's mask holds the AND and XOR halves.
+        size = {bitmap.bmWidth, bitmap.bmHeight / 2};
+    }
+    if (info.hbmColor) DeleteObject(info.hbmColor);
+    if (info.hbmMask) DeleteObject(info.hbmMask);
+    return size;
+}
+
+TEST_F(RegisterProgramClassTest, ClassHasTheProcedureFaceColourArrowAndBothIconSizes) {
+    constexpr char kName[] = "MorvaneScaffoldTestProgram";
+    ASSERT_TRUE(RegisterProgramClass(ThisProgram(), kName, ProgramProcedure, kTestIcon));
+    WNDCLASSEXA registered{};
+    registered.cbSize = sizeof registered;
+    ASSERT_TRUE(GetClassInfoExA(ThisProgram(), kName, &registered));
+    EXPECT_EQ(registered.lpfnWndProc, ProgramProcedure);
+    EXPECT_EQ(registered.hbrBackground, reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1));
+    EXPECT_EQ(registered.hCursor, LoadCursorA(nullptr, IDC_ARROW));
+    const SIZE large = IconSize(registered.hIcon);
+    EXPECT_EQ(large.cx, GetSystemMetrics(SM_CXICON));
+    EXPECT_EQ(large.cy, GetSystemMetrics(SM_CYICON));
+    const SIZE small = IconSize(registered.hIconSm);
+    EXPECT_EQ(small.cx, GetSystemMetrics(SM_CXSMICON));
+    EXPECT_EQ(small.cy, GetSystemMetrics(SM_CYSMICON));
+    EXPECT_TRUE(UnregisterClassA(kName, ThisProgram()));
+}
+
+TEST_F(RegisterProgramClassTest, SecondRegistrationOfTheSameNameIsRefused) {
+    constexpr char kName[] = "MorvaneScaffoldTestTwice";
+    ASSERT_TRUE(RegisterProgramClass(ThisProgram(), kName, ProgramProcedure, kTestIcon));
+    EXPECT_FALSE(RegisterProgramClass(ThisProgram(), kName, ProgramProcedure, kTestIcon));
+    EXPECT_TRUE(UnregisterClassA(kName, ThisProgram()));
+}
+
+using MessageLoopTest = ScaffoldTest;
+
+TEST_F(MessageLoopTest, ShowsTheWindowAndEndsWithTheQuitCode) {
+    ASSERT_TRUE(RegisterPlainClass());
+    UniqueWindow window(CreateWindowExA(0, kPlainClass, "hidden", WS_OVERLAPPED | WS_CAPTION, 40, 40, 200, 100,
+                                        nullptr, nullptr, ThisProgram(), nullptr));
+    ASSERT_TRUE(window);
+    ASSERT_FALSE(IsWindowVisible(window.get()));
+    PostQuitMessage(7);
+    EXPECT_EQ(RunDialogLikeMessageLoop(window.get(), SW_SHOW), 7);
+    EXPECT_TRUE(IsWindowVisible(window.get()));
+}
+
+TEST_F(MessageLoopTest, TabMovesTheFocusOnAsInADialog) {
+    constexpr ControlLayout kBoxes[] = {
+        {501, ControlKind::kEditBox, 8, 8, 60, 20, "", WS_TABSTOP, 0},
+        {502, ControlKind::kEditBox, 8, 40, 60, 20, "", WS_TABSTOP, 0},
+    };
+    UniqueWindow window = MakeTopLevel();
+    ASSERT_TRUE(window);
+    ASSERT_TRUE(CreateControls(window.get(), kBoxes));
+    HWND first = GetDlgItem(window.get(), 501);
+    SetFocus(first);
+    ASSERT_EQ(GetFocus(), first);
+    // A single-line box does nothing with Tab itself.
+    PostMessageA(first, WM_KEYDOWN, VK_TAB, 1);
+    PostQuitMessage(0);
+    EXPECT_EQ(RunDialogLikeMessageLoop(window.get(), SW_SHOW), 0);
+    EXPECT_EQ(GetFocus(), GetDlgItem(window.get(), 502));
+}
+
+// IsDialogMessage translates the keys of its own window's controls; those of
+// any other window of the thread become characters in the loop itself.
+TEST_F(MessageLoopTest, KeysOfAnotherWindowBecomeCharactersToo) {
+    constexpr ControlLayout kBox[] = {{601, ControlKind::kEditBox, 8, 8, 60, 20, "", WS_TABSTOP, 0}};
+    UniqueWindow window = MakeTopLevel(40);
+    UniqueWindow other = MakeTopLevel(460);
+    ASSERT_TRUE(window && other);
+    ASSERT_TRUE(CreateControls(other.get(), kBox));
+    HWND box = GetDlgItem(other.get(), 601);
+    SetFocus(box);
+    PostMessageA(box, WM_KEYDOWN, 'K', 1);
+    PostQuitMessage(0);
+    RunDialogLikeMessageLoop(window.get(), SW_SHOW);
+    EXPECT_EQ(ControlText(other.get(), 601), "k");
+}
+
+using ControlTextTest = ScaffoldTest;
+
+TEST_F(ControlTextTest, ReadsTheWholeTextInCodePage936Bytes) {
+    constexpr ControlLayout kBox[] = {{701, ControlKind::kEditBox, 8, 8, 200, 20, "", ES_AUTOHSCROLL, 0}};
+    UniqueWindow window = MakeTopLevel();
+    ASSERT_TRUE(window);
+    ASSERT_TRUE(CreateControls(window.get(), kBox));
+    EXPECT_EQ(ControlText(window.get(), 701), "");
+
+    const std::string chinese = "网上银行 B3";
+    ASSERT_EQ(chinese.size(), 11u) << "code page 936: two bytes a character";
+    SetDlgItemTextA(window.get(), 701, chinese.c_str());
+    EXPECT_EQ(ControlText(window.get(), 701), chinese);
+
+    std::string long_text;
+    for (int i = 0; i < 2000; ++i) long_text += "密保";
+    SetDlgItemTextA(window.get(), 701, long_text.c_str());
+    EXPECT_EQ(ControlText(window.get(), 701), long_text);
+}
+
+TEST_F(ControlTextTest, MissingControlReadsAsEmpty) {
+    UniqueWindow window = MakeTopLevel();
+    ASSERT_TRUE(window);
+    EXPECT_EQ(ControlText(window.get(), 999), "");
+}
+
+}  // namespace
+}  // namespace morvane
