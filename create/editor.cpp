@@ -11,6 +11,7 @@
 #include "create_controls.h"
 #include "create_resources.h"
 #include "paths.h"
+#include "window_scaffold.h"
 
 namespace morvane::create {
 
@@ -24,36 +25,18 @@ constexpr DWORD kSingleLineBoxOptions = WS_TABSTOP | ES_LEFT | ES_AUTOHSCROLL;
 constexpr DWORD kContentBoxOptions =
     WS_TABSTOP | ES_LEFT | ES_MULTILINE | ES_WANTRETURN | ES_AUTOVSCROLL | ES_AUTOHSCROLL | WS_VSCROLL | WS_HSCROLL;
 
-enum class Kind { kLabel, kEditBox, kButton };
-
-const char* WindowClassOf(Kind kind) {
-    switch (kind) {
-        case Kind::kLabel: return WC_STATICA;
-        case Kind::kEditBox: return WC_EDITA;
-        case Kind::kButton: return WC_BUTTONA;
-    }
-    return WC_STATICA;
-}
-
-struct ControlLayout {
-    int id;
-    Kind kind;
-    int left, top, width, height;
-    const char* caption;
-    DWORD style;
-    DWORD extended_style;
-};
+using enum ControlKind;
 
 // Creation order is the Tab order: name, serial number, content, button.
 constexpr ControlLayout kLayout[] = {
-    // name             kind             left  top width height  caption           options                 extended
-    {标签1,             Kind::kLabel,      8,    9,   64,   17,  "密保卡名：",     kLabelOptions,          0},
-    {编辑框_密保卡名,   Kind::kEditBox,   96,    8,  160,   20,  "",               kSingleLineBoxOptions,  WS_EX_CLIENTEDGE},
-    {标签2,             Kind::kLabel,      8,   41,   80,   17,  "密保卡序列号：", kLabelOptions,          0},
-    {编辑框_序列号,     Kind::kEditBox,   96,   40,  160,   20,  "",               kSingleLineBoxOptions,  WS_EX_CLIENTEDGE},
-    {标签3,             Kind::kLabel,      8,   72,   80,   17,  "密保卡内容：",   kLabelOptions,          0},
-    {编辑框_密保卡内容, Kind::kEditBox,   96,   72,  320,  232,  "",               kContentBoxOptions,     WS_EX_CLIENTEDGE},
-    {按钮_finish,       Kind::kButton,   328,  320,   89,   27,  "",               kButtonOptions,         0},
+    // name             kind       left  top width height  caption           options                 extended
+    {标签1,             kLabel,      8,    9,   64,   17,  "密保卡名：",     kLabelOptions,          0},
+    {编辑框_密保卡名,   kEditBox,   96,    8,  160,   20,  "",               kSingleLineBoxOptions,  WS_EX_CLIENTEDGE},
+    {标签2,             kLabel,      8,   41,   80,   17,  "密保卡序列号：", kLabelOptions,          0},
+    {编辑框_序列号,     kEditBox,   96,   40,  160,   20,  "",               kSingleLineBoxOptions,  WS_EX_CLIENTEDGE},
+    {标签3,             kLabel,      8,   72,   80,   17,  "密保卡内容：",   kLabelOptions,          0},
+    {编辑框_密保卡内容, kEditBox,   96,   72,  320,  232,  "",               kContentBoxOptions,     WS_EX_CLIENTEDGE},
+    {按钮_finish,       kButton,   328,  320,   89,   27,  "",               kButtonOptions,         0},
 };
 
 constexpr int kWindowLeft = 50, kWindowTop = 50, kWindowWidth = 433, kWindowHeight = 384;
@@ -63,30 +46,15 @@ constexpr DWORD kWindowStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINI
 bool edit_mode = false;
 std::string opened_card_file;
 bool start_up_ended_program = false;
-// The control that had the focus when the window was last deactivated.
-HWND remembered_focus = nullptr;
-
-std::string ControlText(HWND window, int id) {
-    HWND control = GetDlgItem(window, id);
-    std::string text(static_cast<std::size_t>(GetWindowTextLengthA(control)) + 1, '\0');
-    text.resize(static_cast<std::size_t>(GetWindowTextA(control, text.data(), static_cast<int>(text.size()))));
-    return text;
-}
+FocusKeeper focus_keeper;
 
 void SetControlText(HWND window, int id, const std::string& text) { SetDlgItemTextA(window, id, text.c_str()); }
 
-bool CreateControls(HWND window) {
-    const auto instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrA(window, GWLP_HINSTANCE));
-    const auto font = reinterpret_cast<WPARAM>(GetStockObject(DEFAULT_GUI_FONT));
-    for (const ControlLayout& control : kLayout) {
-        HWND created = CreateWindowExA(control.extended_style, WindowClassOf(control.kind), control.caption,
-                                       WS_CHILD | WS_VISIBLE | control.style, control.left, control.top,
-                                       control.width, control.height, window,
-                                       reinterpret_cast<HMENU>(static_cast<INT_PTR>(control.id)), instance, nullptr);
-        if (!created) return false;
-        SendMessageA(created, WM_SETFONT, font, FALSE);
-        if (control.kind == Kind::kEditBox) SendMessageA(created, EM_SETLIMITTEXT, 0, 0);
-    }
+// The boxes take as much text as an edit control can hold, not 32767 bytes.
+bool CreateEditorControls(HWND window) {
+    if (!CreateControls(window, kLayout)) return false;
+    for (const ControlLayout& control : kLayout)
+        if (control.kind == kEditBox) SendDlgItemMessageA(window, control.id, EM_SETLIMITTEXT, 0, 0);
     return true;
 }
 
@@ -148,8 +116,7 @@ void Save(HWND window) {
 }
 
 BOOL OnCreate(HWND window, LPCREATESTRUCT) {
-    if (!CreateControls(window)) return FALSE;
-    remembered_focus = GetDlgItem(window, 编辑框_密保卡名);
+    if (!CreateEditorControls(window)) return FALSE;
     start_up_ended_program = RunStartUp(window) == StartUp::kEndProgram;
     // Refusing WM_CREATE ends the program before the window is ever shown.
     return !start_up_ended_program;
@@ -163,12 +130,7 @@ void OnCommand(HWND window, int id, HWND, UINT notification) {
 // activated again (after a message box, or switching programs); do as a
 // dialog does.
 void OnActivate(HWND window, UINT state, HWND, BOOL minimized) {
-    if (state == WA_INACTIVE) {
-        HWND focus = GetFocus();
-        if (focus && IsChild(window, focus)) remembered_focus = focus;
-    } else if (!minimized && remembered_focus) {
-        SetFocus(remembered_focus);
-    }
+    focus_keeper.OnActivate(window, state, minimized, GetDlgItem(window, 编辑框_密保卡名));
 }
 
 // In a window that uses IsDialogMessage, the multi-line content box does not
@@ -201,19 +163,7 @@ LRESULT CALLBACK EditorProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
 }  // namespace
 
 bool RegisterEditorClass(HINSTANCE instance) {
-    WNDCLASSEXA window_class{};
-    window_class.cbSize = sizeof window_class;
-    window_class.lpfnWndProc = EditorProc;
-    window_class.hInstance = instance;
-    window_class.hIcon = static_cast<HICON>(LoadImageA(instance, MAKEINTRESOURCEA(IDI_CREATE), IMAGE_ICON,
-                                                       GetSystemMetrics(SM_CXICON), GetSystemMetrics(SM_CYICON), 0));
-    window_class.hIconSm = static_cast<HICON>(LoadImageA(instance, MAKEINTRESOURCEA(IDI_CREATE), IMAGE_ICON,
-                                                         GetSystemMetrics(SM_CXSMICON),
-                                                         GetSystemMetrics(SM_CYSMICON), 0));
-    window_class.hCursor = LoadCursor(nullptr, IDC_ARROW);
-    window_class.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-    window_class.lpszClassName = kWindowClass;
-    return RegisterClassExA(&window_class) != 0;
+    return RegisterProgramClass(instance, kWindowClass, EditorProc, IDI_CREATE);
 }
 
 HWND CreateEditorWindow(HINSTANCE instance, bool& ended_by_start_up) {
