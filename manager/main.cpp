@@ -3,6 +3,7 @@
 #include <objbase.h>
 
 #include "manager_window.h"
+#include "window_scaffold.h"
 
 namespace {
 
@@ -20,21 +21,11 @@ struct ComApartment {
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show) {
-    INITCOMMONCONTROLSEX classes{sizeof classes, ICC_STANDARD_CLASSES | ICC_BAR_CLASSES};
-    InitCommonControlsEx(&classes);
+    morvane::LoadCommonControls(ICC_STANDARD_CLASSES | ICC_BAR_CLASSES);
     ComApartment com;
     if (!morvane::manager::RegisterManagerClass(instance)) return 1;
     HWND window = morvane::manager::CreateManagerWindow(instance);
     if (!window) return 1;
-    ShowWindow(window, show);
-    UpdateWindow(window);
-
-    MSG message;
-    while (GetMessageA(&message, nullptr, 0, 0) > 0) {
-        // Tab and the buttons' access keys (Alt+N, Alt+E ...) as in a dialog.
-        if (IsDialogMessageA(window, &message)) continue;
-        TranslateMessage(&message);
-        DispatchMessageA(&message);
-    }
-    return static_cast<int>(message.wParam);
+    // Tab and the buttons' access keys (Alt+N, Alt+E ...) as in a dialog.
+    return morvane::RunDialogLikeMessageLoop(window, show);
 }

@@ -12,6 +12,7 @@
 #include "manager_controls.h"
 #include "manager_resources.h"
 #include "paths.h"
+#include "window_scaffold.h"
 
 namespace morvane::manager {
 
@@ -29,36 +30,18 @@ constexpr DWORD kButtonOptions = WS_TABSTOP | BS_PUSHBUTTON | BS_CENTER;
 // the rectangle below is where that puts it in the window's outer size.
 constexpr DWORD kStatusBarOptions = 0;
 
-enum class Kind { kListBox, kButton, kStatusBar };
-
-const char* WindowClassOf(Kind kind) {
-    switch (kind) {
-        case Kind::kListBox: return WC_LISTBOXA;
-        case Kind::kButton: return WC_BUTTONA;
-        case Kind::kStatusBar: return STATUSCLASSNAMEA;
-    }
-    return WC_BUTTONA;
-}
-
-struct ControlLayout {
-    int id;
-    Kind kind;
-    int left, top, width, height;
-    const char* caption;
-    DWORD style;
-    DWORD extended_style;
-};
+using enum ControlKind;
 
 // Creation order is the Tab order: the list, then the buttons top to bottom.
 constexpr ControlLayout kLayout[] = {
-    // name    kind               left  top  width height  caption             options            extended
-    {列表框1,  Kind::kListBox,       8,    8,  216,  208,  "",                 kListOptions,      WS_EX_CLIENTEDGE},
-    {按钮2,    Kind::kButton,      236,    8,  111,   30,  "创建密保卡(&N)",   kButtonOptions,    0},
-    {按钮3,    Kind::kButton,      236,   48,  111,   30,  "编辑密保卡(&E)",   kButtonOptions,    0},
-    {按钮4,    Kind::kButton,      236,   88,  111,   30,  "删除密保卡(&D)",   kButtonOptions,    0},
-    {按钮5,    Kind::kButton,      236,  128,  111,   30,  "创建快捷方式(&L)", kButtonOptions,    0},
-    {按钮1,    Kind::kButton,      236,  184,  111,   30,  "查询密保卡(&C)",   kButtonOptions,    0},
-    {状态条1,  Kind::kStatusBar,     0,  213,  287,   20,  "",                 kStatusBarOptions, 0},
+    // name    kind          left  top  width height  caption             options            extended
+    {列表框1,  kListBox,        8,    8,  216,  208,  "",                 kListOptions,      WS_EX_CLIENTEDGE},
+    {按钮2,    kButton,       236,    8,  111,   30,  "创建密保卡(&N)",   kButtonOptions,    0},
+    {按钮3,    kButton,       236,   48,  111,   30,  "编辑密保卡(&E)",   kButtonOptions,    0},
+    {按钮4,    kButton,       236,   88,  111,   30,  "删除密保卡(&D)",   kButtonOptions,    0},
+    {按钮5,    kButton,       236,  128,  111,   30,  "创建快捷方式(&L)", kButtonOptions,    0},
+    {按钮1,    kButton,       236,  184,  111,   30,  "查询密保卡(&C)",   kButtonOptions,    0},
+    {状态条1,  kStatusBar,      0,  213,  287,   20,  "",                 kStatusBarOptions, 0},
 };
 
 constexpr int kWindowLeft = 50, kWindowTop = 50, kWindowWidth = 363, kWindowHeight = 275;
@@ -92,25 +75,10 @@ constexpr SelectionGuard kShortcutGuard = {"创建快捷方式", "请选择要�
 
 // Set once at start-up.
 std::string program_directory;
-// The control that had the focus when the window was last deactivated.
-HWND remembered_focus = nullptr;
+FocusKeeper focus_keeper;
 
 HWND CardList(HWND window) { return GetDlgItem(window, 列表框1); }
 HWND StatusBar(HWND window) { return GetDlgItem(window, 状态条1); }
-
-bool CreateControls(HWND window) {
-    const auto instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrA(window, GWLP_HINSTANCE));
-    const auto font = reinterpret_cast<WPARAM>(GetStockObject(DEFAULT_GUI_FONT));
-    for (const ControlLayout& control : kLayout) {
-        HWND created = CreateWindowExA(control.extended_style, WindowClassOf(control.kind), control.caption,
-                                       WS_CHILD | WS_VISIBLE | control.style, control.left, control.top,
-                                       control.width, control.height, window,
-                                       reinterpret_cast<HMENU>(static_cast<INT_PTR>(control.id)), instance, nullptr);
-        if (!created) return false;
-        SendMessageA(created, WM_SETFONT, font, FALSE);
-    }
-    return true;
-}
 
 std::string EntryText(HWND list, int index) {
     // The length may be counted in UTF-16 units, never fewer than the bytes
@@ -193,7 +161,7 @@ void FillCardList(HWND window) {
 }
 
 BOOL OnCreate(HWND window, LPCREATESTRUCT) {
-    if (!CreateControls(window)) return FALSE;
+    if (!CreateControls(window, kLayout)) return FALSE;
     program_directory = ProgramDirectory();
     FillCardList(window);
     return TRUE;
@@ -232,11 +200,7 @@ HBRUSH OnCtlColorListBox(HWND, HDC context, HWND, int) {
 }
 
 void OnActivate(HWND window, UINT state, HWND, BOOL minimized) {
-    if (state == WA_INACTIVE) {
-        remembered_focus = GetFocus();
-    } else if (!minimized) {
-        SetFocus(remembered_focus && IsChild(window, remembered_focus) ? remembered_focus : CardList(window));
-    }
+    focus_keeper.OnActivate(window, state, minimized, CardList(window));
 }
 
 void OnDestroy(HWND) { PostQuitMessage(0); }
@@ -256,19 +220,7 @@ LRESULT CALLBACK ManagerWindowProc(HWND window, UINT message, WPARAM wParam, LPA
 }  // namespace
 
 bool RegisterManagerClass(HINSTANCE instance) {
-    WNDCLASSEXA window_class{};
-    window_class.cbSize = sizeof window_class;
-    window_class.lpfnWndProc = ManagerWindowProc;
-    window_class.hInstance = instance;
-    window_class.hIcon = static_cast<HICON>(LoadImageA(instance, MAKEINTRESOURCEA(IDI_MANAGER), IMAGE_ICON,
-                                                       GetSystemMetrics(SM_CXICON), GetSystemMetrics(SM_CYICON), 0));
-    window_class.hIconSm = static_cast<HICON>(LoadImageA(instance, MAKEINTRESOURCEA(IDI_MANAGER), IMAGE_ICON,
-                                                         GetSystemMetrics(SM_CXSMICON),
-                                                         GetSystemMetrics(SM_CYSMICON), 0));
-    window_class.hCursor = LoadCursor(nullptr, IDC_ARROW);
-    window_class.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-    window_class.lpszClassName = kWindowClass;
-    return RegisterClassExA(&window_class) != 0;
+    return RegisterProgramClass(instance, kWindowClass, ManagerWindowProc, IDI_MANAGER);
 }
 
 HWND CreateManagerWindow(HINSTANCE instance) {
