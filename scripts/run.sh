@@ -39,16 +39,10 @@ if [ ! -e "$program/cards/$sample.ini" ]; then
     } | iconv -f UTF-8 -t GBK >"$program/cards/$sample.ini"
 fi
 
-# The prefix ctest uses; the caption buttons need wine's Marlett font and
-# the Chinese texts a CJK font, both copied into the prefix.
+# The prefix ctest uses, with the fonts the windows need.
+source scripts/wine-desktop.sh
 prefix=$build/wineprefix
-run_wine() { "$root/cmake/wine-run.sh" "$prefix" "$@"; }
-run_wine cmd.exe /c exit >/dev/null 2>&1 || true
-fonts=$prefix/drive_c/windows/Fonts
-mkdir -p "$fonts"
-for font in /usr/share/wine/fonts/marlett.ttf /usr/share/fonts/truetype/wqy/wqy-microhei.ttc; do
-    [ -f "$font" ] && [ ! -f "$fonts/$(basename "$font")" ] && cp "$font" "$fonts/"
-done
+wine_desktop_prefix "$prefix"
 
 if [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then
     echo "run: starting $program/Morvane.exe"
@@ -56,16 +50,14 @@ if [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then
 fi
 
 echo "run: no display; running the programs inside a private Xvfb"
-source scripts/xvfb.sh
 start_xvfb
 finish() {
-    WINEPREFIX=$prefix wineserver -k 2>/dev/null || true
+    wine_desktop_close "$prefix"
     stop_xvfb
 }
 trap finish EXIT
 
 images=$root/docs/images
-mkdir -p "$images"
 
 # Each window opens at (50, 50) on a wine desktop of its own, which draws
 # the title bar; the frame is 3 pixels and the caption 19.
@@ -74,10 +66,7 @@ client_left=53
 client_top=72
 
 wait_for_window() {  # title
-    for _ in $(seq 200); do
-        xdotool search --name "^$1\$" >/dev/null 2>&1 && return 0
-        sleep 0.1
-    done
+    wine_desktop_wait_for_window "$1" 200 && return 0
     echo "run: the window \"$1\" did not appear" >&2
     return 1
 }
@@ -86,17 +75,14 @@ wait_for_window() {  # title
 settle() { sleep 1; }
 
 shoot() {  # desktop name, window width, height, picture
-    local desktop_window
-    desktop_window=$(xdotool search --name "^$1 - Wine desktop\$" | head -1)
-    import -window "$desktop_window" -crop "$2x$3+50+50" +repage "$images/$4"
+    wine_desktop_shoot "$1" "$2" "$3" "$images/$4"
     echo "run: saved $images/$4"
-    WINEPREFIX=$prefix wineserver -k 2>/dev/null || true
-    WINEPREFIX=$prefix wineserver -w 2>/dev/null || true
+    wine_desktop_close "$prefix"
 }
 
 # The manager with the sample card selected and the pointer on the query
 # button, whose hint the status bar shows.
-(cd "$program" && run_wine explorer "/desktop=manager,$desktop_size" "$program/Morvane.exe" >/dev/null 2>&1 &)
+wine_desktop_start "$prefix" manager "$desktop_size" "$program" "$program/Morvane.exe"
 wait_for_window "Morvane 1.0"
 settle
 xdotool mousemove $((client_left + 40)) $((client_top + 12)) click 1
@@ -105,7 +91,7 @@ settle
 shoot manager 363 275 manager.png
 
 # The query window answering B3 E7 H2.
-(cd "$program" && run_wine explorer "/desktop=check,$desktop_size" "$program/check.exe" "$sample" >/dev/null 2>&1 &)
+wine_desktop_start "$prefix" check "$desktop_size" "$program" "$program/check.exe" "$sample"
 wait_for_window "$sample"
 settle
 xdotool mousemove $((client_left + 20)) $((client_top + 40))
@@ -115,7 +101,7 @@ settle
 shoot check 157 160 check.png
 
 # The editor in edit mode on the sample card.
-(cd "$program" && run_wine explorer "/desktop=create,$desktop_size" "$program/create.exe" -e "$sample" >/dev/null 2>&1 &)
+wine_desktop_start "$prefix" create "$desktop_size" "$program" "$program/create.exe" -e "$sample"
 wait_for_window "编辑密保卡 - 密保卡：$sample"
 settle
 shoot create 433 384 create.png

@@ -3,13 +3,10 @@
 # Usage: scripts/screenshot-create.sh [BIN_DIR] [OUTPUT.png]
 #   BIN_DIR    the built programs (default build/windows/bin)
 #   OUTPUT.png default docs/images/create.png
-# The editor runs in a wine virtual desktop inside a private Xvfb, so that it
-# gets a title bar without a window manager; the WenQuanYi Micro Hei font
-# (Debian package fonts-wqy-microhei) is linked into a prefix of its own, so
-# the Chinese texts show.
+# The editor runs in a wine virtual desktop inside a private Xvfb, in a
+# prefix of its own (scripts/wine-desktop.sh).
 set -euo pipefail
 cd "$(dirname "$0")/.."
-root=$(pwd)
 bin_dir=$(realpath "${1:-build/windows/bin}")
 output=$(realpath -m "${2:-docs/images/create.png}")
 font=/usr/share/fonts/truetype/wqy/wqy-microhei.ttc
@@ -18,64 +15,30 @@ card_name=网上银行
 [ -f "$bin_dir/create.exe" ] || { echo "no create.exe in $bin_dir" >&2; exit 1; }
 [ -f "$font" ] || { echo "missing $font (Debian package fonts-wqy-microhei)" >&2; exit 1; }
 
+source scripts/wine-desktop.sh
 prefix="$bin_dir/../wineprefix-screenshot"
 scratch=$(mktemp -d)
-desktop_pid=
+WINE_DESKTOP_PID=
 cleanup() {
-    [ -n "$desktop_pid" ] && kill "$desktop_pid" 2>/dev/null || true
-    WINEPREFIX=$prefix wineserver -k 2>/dev/null || true
+    [ -n "$WINE_DESKTOP_PID" ] && kill "$WINE_DESKTOP_PID" 2>/dev/null || true
+    wine_desktop_close "$prefix"
     stop_xvfb
     rm -rf "$scratch"
 }
-source scripts/xvfb.sh
 start_xvfb
 trap cleanup EXIT
 
-# A prefix of its own, made once. The fonts go where wine looks first: the
-# CJK font for the texts, and Marlett, without which the caption buttons
-# show as the letters "0" and "r".
-"$root/cmake/wine-run.sh" "$prefix" cmd /c exit >/dev/null 2>&1 || true
-ln -sf "$font" "$prefix/drive_c/windows/Fonts/wqy-microhei.ttc"
-[ -f /usr/share/wine/fonts/marlett.ttf ] &&
-    ln -sf /usr/share/wine/fonts/marlett.ttf "$prefix/drive_c/windows/Fonts/marlett.ttf"
-
-# A program directory with one card in the card file's own bytes (GBK,
-# CR LF); file names under wine are UTF-8 on the Linux side.
+wine_desktop_prefix "$prefix"
+# A program directory with one card; file names under wine are UTF-8 on the
+# Linux side.
 mkdir -p "$scratch/cards"
 cp "$bin_dir/create.exe" "$scratch/"
-{
-    printf '[Info]\r\n序列号=6201 3458 7702\r\n[Card]\r\n'
-    row_number=0
-    for row in A B C D E F G H; do
-        row_number=$((row_number + 1))
-        printf '%s=' "$row"
-        for column in 1 2 3 4 5 6 7 8 9 10; do
-            printf '%03d' $(( (row_number * 379 + column * 617) % 1000 ))
-            [ $column -lt 10 ] && printf ','
-        done
-        printf '\r\n'
-    done
-} | iconv -f UTF-8 -t GBK >"$scratch/cards/$card_name.ini"
+write_picture_card "$scratch/cards/$card_name.ini"
 
 title="编辑密保卡 - 密保卡：$card_name"
-(cd "$scratch" && exec "$root/cmake/wine-run.sh" "$prefix" explorer /desktop=shot,540x490 create.exe -e "$card_name") \
-    >/dev/null 2>&1 &
-desktop_pid=$!
-
-for _ in $(seq 1 300); do
-    xdotool search --name "^$title\$" >/dev/null 2>&1 && break
-    sleep 0.1
-done
-xdotool search --name "^$title\$" >/dev/null 2>&1 || { echo "the editor window did not appear" >&2; exit 1; }
-# Let the first paint of every control finish.
-for _ in $(seq 1 30); do
-    import -window root "$scratch/a.png"
-    sleep 0.2
-    import -window root "$scratch/b.png"
-    [ "$(compare -metric AE "$scratch/a.png" "$scratch/b.png" null: 2>&1 || true)" = 0 ] && break
-done
-
-mkdir -p "$(dirname "$output")"
-# The window lies at its layout place (50, 50) in the virtual desktop.
-convert "$scratch/b.png" -crop 433x384+50+50 +repage "$output"
+wine_desktop_start "$prefix" shot 540x490 "$scratch" create.exe -e "$card_name"
+wine_desktop_wait_for_window "$title" || { echo "the editor window did not appear" >&2; exit 1; }
+# The first paint of every control finished.
+wine_desktop_settle 0.2 "$scratch/still.png"
+wine_desktop_crop "$scratch/still.png" 433 384 "$output"
 echo "saved $output"
