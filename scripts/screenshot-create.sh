@@ -9,31 +9,14 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 bin_dir=$(realpath "${1:-build/windows/bin}")
 output=$(realpath -m "${2:-docs/images/create.png}")
-font=/usr/share/fonts/truetype/wqy/wqy-microhei.ttc
 card_name=网上银行
 
 [ -f "$bin_dir/create.exe" ] || { echo "no create.exe in $bin_dir" >&2; exit 1; }
-[ -f "$font" ] || { echo "missing $font (Debian package fonts-wqy-microhei)" >&2; exit 1; }
 
 source scripts/wine-desktop.sh
-prefix="$bin_dir/../wineprefix-screenshot"
-scratch=$(mktemp -d)
-WINE_DESKTOP_PID=
-cleanup() {
-    [ -n "$WINE_DESKTOP_PID" ] && kill "$WINE_DESKTOP_PID" 2>/dev/null || true
-    wine_desktop_close "$prefix"
-    stop_xvfb
-    rm -rf "$scratch"
-}
-start_xvfb
-trap cleanup EXIT
-
-wine_desktop_prefix "$prefix"
-# A program directory with one card; file names under wine are UTF-8 on the
-# Linux side.
-mkdir -p "$scratch/cards"
-cp "$bin_dir/create.exe" "$scratch/"
-write_picture_card "$scratch/cards/$card_name.ini"
+wine_desktop_picture_session "$bin_dir/../wineprefix-screenshot" "$bin_dir/create.exe" "$card_name"
+prefix=$wine_desktop_session_prefix
+scratch=$WINE_DESKTOP_DIRECTORY
 
 title="编辑密保卡 - 密保卡：$card_name"
 wine_desktop_start "$prefix" shot 540x490 "$scratch" create.exe -e "$card_name"

@@ -91,6 +91,33 @@ wine_desktop_close() {
     WINEPREFIX=$1 wineserver -w 2>/dev/null || true
 }
 
+# wine_desktop_picture_session PREFIX PROGRAM CARD_NAME
+# For a picture of one program: the CJK font checked, a private Xvfb, the
+# prefix made, and a program directory WINE_DESKTOP_DIRECTORY holding PROGRAM
+# and the picture card CARD_NAME (file names under wine are UTF-8 on the Linux
+# side). On exit the programs of the prefix end, then the Xvfb, and the
+# directory is removed.
+wine_desktop_picture_session() {
+    local font=/usr/share/fonts/truetype/wqy/wqy-microhei.ttc
+    [ -f "$font" ] || { echo "missing $font (Debian package fonts-wqy-microhei)" >&2; return 1; }
+    wine_desktop_session_prefix=$1
+    WINE_DESKTOP_DIRECTORY=$(mktemp -d)
+    WINE_DESKTOP_PID=
+    trap wine_desktop_end_picture_session EXIT
+    start_xvfb
+    wine_desktop_prefix "$wine_desktop_session_prefix"
+    mkdir -p "$WINE_DESKTOP_DIRECTORY/cards"
+    cp "$2" "$WINE_DESKTOP_DIRECTORY/"
+    write_picture_card "$WINE_DESKTOP_DIRECTORY/cards/$3.ini"
+}
+
+wine_desktop_end_picture_session() {
+    [ -n "$WINE_DESKTOP_PID" ] && kill "$WINE_DESKTOP_PID" 2>/dev/null || true
+    wine_desktop_close "$wine_desktop_session_prefix"
+    stop_xvfb
+    rm -rf "$WINE_DESKTOP_DIRECTORY"
+}
+
 # write_picture_card FILE
 # The card the pictures show, in the card file's own bytes (GBK, CR LF).
 write_picture_card() {
