@@ -6,6 +6,7 @@
 #include <commctrl.h>
 
 #include <memory>
+#include <span>
 #include <string>
 #include <type_traits>
 #include <vector>
@@ -45,6 +46,14 @@ UniqueWindow MakeTopLevel(int left = 40) {
     return UniqueWindow(window);
 }
 
+// A shown top-level window with the controls of `layout`; nothing when one
+// could not be made.
+UniqueWindow MakeWindowWith(std::span<const ControlLayout> layout, int left = 40) {
+    UniqueWindow window = MakeTopLevel(left);
+    if (!window || !CreateControls(window.get(), layout)) return nullptr;
+    return window;
+}
+
 std::string ClassNameOf(HWND window) {
     char name[64] = {};
     const int length = GetClassNameA(window, name, sizeof name);
@@ -82,9 +91,8 @@ constexpr ControlLayout kEveryKind[] = {
 using CreateControlsTest = ScaffoldTest;
 
 TEST_F(CreateControlsTest, EachRowBecomesAVisibleChildOfItsKindPlaceCaptionAndOptions) {
-    UniqueWindow parent = MakeTopLevel();
+    UniqueWindow parent = MakeWindowWith(kEveryKind);
     ASSERT_TRUE(parent);
-    ASSERT_TRUE(CreateControls(parent.get(), kEveryKind));
 
     const char* const expected_classes[] = {"Static", "Edit", "Button", "ListBox", "msctls_statusbar32"};
     for (std::size_t i = 0; i < std::size(kEveryKind); ++i) {
@@ -109,9 +117,8 @@ TEST_F(CreateControlsTest, EachRowBecomesAVisibleChildOfItsKindPlaceCaptionAndOp
 }
 
 TEST_F(CreateControlsTest, EveryControlDrawsInTheDefaultGuiFont) {
-    UniqueWindow parent = MakeTopLevel();
+    UniqueWindow parent = MakeWindowWith(kEveryKind);
     ASSERT_TRUE(parent);
-    ASSERT_TRUE(CreateControls(parent.get(), kEveryKind));
     const auto font = reinterpret_cast<LRESULT>(GetStockObject(DEFAULT_GUI_FONT));
     for (const ControlLayout& row : kEveryKind)
         EXPECT_EQ(SendDlgItemMessageA(parent.get(), row.id, WM_GETFONT, 0, 0), font) << "control " << row.id;
@@ -124,9 +131,8 @@ TEST_F(CreateControlsTest, TabOrderIsTheTableOrder) {
         {303, ControlKind::kEditBox, 200, 8, 40, 20, "", WS_TABSTOP, 0},
         {304, ControlKind::kButton, 8, 60, 40, 20, "ok", WS_TABSTOP, 0},
     };
-    UniqueWindow parent = MakeTopLevel();
+    UniqueWindow parent = MakeWindowWith(kBoxes);
     ASSERT_TRUE(parent);
-    ASSERT_TRUE(CreateControls(parent.get(), kBoxes));
     HWND first = GetDlgItem(parent.get(), 301);
     std::vector<int> visited;
     HWND at = first;
@@ -156,11 +162,9 @@ protected:
     };
 
     void SetUp() override {
-        window_ = MakeTopLevel(40);
-        other_ = MakeTopLevel(460);
+        window_ = MakeWindowWith(kControls, 40);
+        other_ = MakeWindowWith(kControls, 460);
         ASSERT_TRUE(window_ && other_);
-        ASSERT_TRUE(CreateControls(window_.get(), kControls));
-        ASSERT_TRUE(CreateControls(other_.get(), kControls));
     }
 
     HWND Box(int id) const { return GetDlgItem(window_.get(), id); }
@@ -282,9 +286,8 @@ TEST_F(MessageLoopTest, TabMovesTheFocusOnAsInADialog) {
         {501, ControlKind::kEditBox, 8, 8, 60, 20, "", WS_TABSTOP, 0},
         {502, ControlKind::kEditBox, 8, 40, 60, 20, "", WS_TABSTOP, 0},
     };
-    UniqueWindow window = MakeTopLevel();
+    UniqueWindow window = MakeWindowWith(kBoxes);
     ASSERT_TRUE(window);
-    ASSERT_TRUE(CreateControls(window.get(), kBoxes));
     HWND first = GetDlgItem(window.get(), 501);
     SetFocus(first);
     ASSERT_EQ(GetFocus(), first);
@@ -300,9 +303,8 @@ TEST_F(MessageLoopTest, TabMovesTheFocusOnAsInADialog) {
 TEST_F(MessageLoopTest, KeysOfAnotherWindowBecomeCharactersToo) {
     constexpr ControlLayout kBox[] = {{601, ControlKind::kEditBox, 8, 8, 60, 20, "", WS_TABSTOP, 0}};
     UniqueWindow window = MakeTopLevel(40);
-    UniqueWindow other = MakeTopLevel(460);
+    UniqueWindow other = MakeWindowWith(kBox, 460);
     ASSERT_TRUE(window && other);
-    ASSERT_TRUE(CreateControls(other.get(), kBox));
     HWND box = GetDlgItem(other.get(), 601);
     SetFocus(box);
     PostMessageA(box, WM_KEYDOWN, 'K', 1);
@@ -315,9 +317,8 @@ using ControlTextTest = ScaffoldTest;
 
 TEST_F(ControlTextTest, ReadsTheWholeTextInCodePage936Bytes) {
     constexpr ControlLayout kBox[] = {{701, ControlKind::kEditBox, 8, 8, 200, 20, "", ES_AUTOHSCROLL, 0}};
-    UniqueWindow window = MakeTopLevel();
+    UniqueWindow window = MakeWindowWith(kBox);
     ASSERT_TRUE(window);
-    ASSERT_TRUE(CreateControls(window.get(), kBox));
     EXPECT_EQ(ControlText(window.get(), 701), "");
 
     const std::string chinese = "网上银行 B3";
