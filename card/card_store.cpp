@@ -64,16 +64,18 @@ bool SaveCard(Profile& profile, const std::string& card_file, std::string_view s
               std::string_view content) {
     CardRows split = SplitCardContent(content);
     if (!split.ok) return false;
+    if (!IsOpenableCardFile(card_file)) return false;
     const std::size_t cut = FindLastCharOf(card_file, std::string_view(&kPathSeparator, 1));
     if (cut == std::string::npos || !files::IsDirectory(card_file.substr(0, cut))) return false;
     if (files::IsDirectory(card_file) || files::IsReadOnly(card_file)) return false;
 
     // Build the new card beside the old one, from a copy of it so that lines
     // the save does not own stay, then swap it in with one rename.
-    // The scratch name is short whatever the card name's length, so that any
-    // name the file system takes can be saved; it never ends in ".ini", so
-    // the manager does not list it.
+    // The scratch name has one length whatever the card name's, so that
+    // IsOpenableCardFile can vouch for it; it never ends in ".ini", so the
+    // manager does not list it.
     const std::string scratch = card_file.substr(0, cut + 1) + "~" + files::UniqueSuffix() + ".tmp";
+    static_assert(1 + files::kUniqueSuffixBytes + 4 == kScratchFileNameBytes);
     bool ok = true;
     if (files::IsRegularFile(card_file)) {
         std::string old_bytes;

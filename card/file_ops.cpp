@@ -15,8 +15,22 @@
 namespace morvane::files {
 
 namespace {
-std::atomic<unsigned> save_counter{0};
+
+std::atomic<std::uint32_t> save_counter{0};
+
+// Three numbers as fixed-width hexadecimal, dash-separated.
+std::string FixedWidthSuffix(std::uint32_t process, std::uint32_t time, std::uint32_t count) {
+    static constexpr char kDigits[] = "0123456789abcdef";
+    std::string suffix;
+    suffix.reserve(kUniqueSuffixBytes);
+    for (std::uint32_t number : {process, time, count}) {
+        if (!suffix.empty()) suffix += '-';
+        for (int shift = 28; shift >= 0; shift -= 4) suffix += kDigits[(number >> shift) & 0xF];
+    }
+    return suffix;
 }
+
+}  // namespace
 
 #ifdef _WIN32
 
@@ -98,10 +112,7 @@ bool Replace(const std::string& from, const std::string& to) {
 
 void Remove(const std::string& path) { DeleteFileA(path.c_str()); }
 
-std::string UniqueSuffix() {
-    return std::to_string(GetCurrentProcessId()) + "-" + std::to_string(GetTickCount()) + "-" +
-           std::to_string(++save_counter);
-}
+std::string UniqueSuffix() { return FixedWidthSuffix(GetCurrentProcessId(), GetTickCount(), ++save_counter); }
 
 #else
 
@@ -150,7 +161,8 @@ void Remove(const std::string& path) { std::remove(path.c_str()); }
 std::string UniqueSuffix() {
     timespec now {};
     clock_gettime(CLOCK_MONOTONIC, &now);
-    return std::to_string(getpid()) + "-" + std::to_string(now.tv_nsec) + "-" + std::to_string(++save_counter);
+    return FixedWidthSuffix(static_cast<std::uint32_t>(getpid()), static_cast<std::uint32_t>(now.tv_nsec),
+                            ++save_counter);
 }
 
 #endif

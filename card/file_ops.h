@@ -1,6 +1,8 @@
 #pragma once
 // The few file-system operations the card store needs, for Windows (ANSI
 // paths in code page 936) and natively.
+#include <cstddef>
+#include <cstdint>
 #include <string>
 
 namespace morvane::files {
@@ -18,7 +20,9 @@ bool WriteAll(const std::string& path, const std::string& bytes);
 bool Replace(const std::string& from, const std::string& to);
 void Remove(const std::string& path);
 
-// A name no other save of this or another process uses at the same time.
+// A name no other save of this or another process uses at the same time:
+// always kUniqueSuffixBytes long, so that a scratch name has one length.
+inline constexpr std::size_t kUniqueSuffixBytes = 26;
 std::string UniqueSuffix();
 
 }  // namespace morvane::files

@@ -94,12 +94,19 @@ std::string CardStoreDirectory(std::string_view program_directory) {
     return directory;
 }
 
+bool IsOpenableCardFile(std::string_view card_file) {
+    const std::size_t cut = FindLastCharOf(card_file, std::string_view(&kPathSeparator, 1));
+    const std::size_t directory_bytes = cut == std::string_view::npos ? 0 : cut + 1;
+    return card_file.size() <= kMaxFilePathBytes && directory_bytes + kScratchFileNameBytes <= kMaxFilePathBytes;
+}
+
 std::optional<std::string> CardFilePath(std::string_view program_directory, std::string_view card_name) {
     if (!IsPlainCardName(card_name)) return std::nullopt;
     std::string path = CardStoreDirectory(program_directory);
     path += kPathSeparator;
     path += card_name;
     path += ".ini";
+    if (!IsOpenableCardFile(path)) return std::nullopt;
     return path;
 }
 

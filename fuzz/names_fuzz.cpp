@@ -36,7 +36,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             Check(byte >= 0x20 && std::string_view("\\/:*?\"<>|").find(text[i]) == std::string_view::npos,
                   "a name with a forbidden character passed");
         }
-        Check(morvane::CardFilePath("D:", text).has_value(), "a plain name has no card file path");
+        // "D:\cards\" before the name and ".ini" after it.
+        const bool fits = text.size() + 13 <= morvane::kMaxFilePathBytes;
+        Check(morvane::CardFilePath("D:", text).has_value() == fits,
+              fits ? "a plain name has no card file path" : "a name past the path limit has a card file path");
     } else {
         Check(!morvane::CardFilePath("D:", text).has_value(), "a refused name has a card file path");
     }

@@ -3,8 +3,11 @@
 # is not there yet. Quiet when everything is present.
 set -euo pipefail
 
-packages=(locales cmake g++ make googletest clang-14 libclang-rt-14-dev mingw-w64 wine wine64 wine32:i386 xvfb xauth
-          x11-utils imagemagick fonts-wqy-microhei fonts-wine zip unzip binutils-mingw-w64-i686)
+# The one list of what the project needs: scripts/packages.txt.
+packages=()
+while read -r package _; do
+    packages+=("$package")
+done < <(grep -v '^[[:space:]]*\(#\|$\)' "$(dirname "$0")/packages.txt")
 
 # wine names files in the Unix locale's character set: without a generated
 # zh_CN.UTF-8 locale it cannot create a file with a Chinese name.

@@ -142,18 +142,18 @@ std::string RowOfLength(std::size_t length) {
     return row + "end";
 }
 
-TEST_P(CardStoreTest, NamesAsLongAsTheFileSystemTakesCanBeSaved) {
-    // 251 bytes and ".ini" make the longest file name of most file systems;
-    // the scratch copy of a save must not need a longer one.
-    // Windows also limits a whole path to MAX_PATH (259 characters).
-    std::size_t longest = 251;
-#ifdef _WIN32
-    longest = std::min<std::size_t>(longest, MAX_PATH - 1 - store.cards().size() - 1 - 4);
-#endif
+TEST_P(CardStoreTest, NamesUpToThePathLimitSaveOneByteMoreIsRefusedAndLeavesNothing) {
+    // The longest name is set by the card store's own path, whatever its depth.
+    const std::size_t longest = kMaxFilePathBytes - store.cards().size() - 1 - 4;
+    ASSERT_LE(longest, 251u) << "the longest file name most file systems take, with \".ini\"";
     const std::string name(longest, 'n');
     const std::string file = store.Card(name);
+    ASSERT_EQ(file.size(), kMaxFilePathBytes);
     ASSERT_TRUE(Save(file, "s", "a"));
     EXPECT_EQ(ReadCardContent(profile(), file), "a");
+
+    const std::string too_long = store.cards() + kPathSeparator + name + "n.ini";
+    EXPECT_FALSE(Save(too_long, "s", "a"));
     EXPECT_EQ(StoreListing(), std::vector<std::string>{name + ".ini"});
 }
 

@@ -89,6 +89,25 @@ TEST(CardFilePathRule, IsTheExactConcatenation) {
     EXPECT_EQ(CardFilePath("X"), CardFilePath(ProgramDirectory(), "X"));
 }
 
+TEST(CardFilePathRule, TheCardFileAndItsScratchFileMustBothBeOpenable) {
+    struct {
+        std::string directory;
+        std::string name;
+        bool openable;
+    } cases[] = {
+        {"D:", std::string(kMaxFilePathBytes - 13, 'n'), true},  // D:\cards\ + name + .ini: at the limit
+        {"D:", std::string(kMaxFilePathBytes - 12, 'n'), false},  // one byte more
+        {std::string(kMaxFilePathBytes - kScratchFileNameBytes - 7, 'd'), "x", true},   // the scratch name just fits
+        {std::string(kMaxFilePathBytes - kScratchFileNameBytes - 6, 'd'), "x", false},  // it does not
+    };
+    for (const auto& c : cases) {
+        const std::optional<std::string> path = CardFilePath(c.directory, c.name);
+        EXPECT_EQ(path.has_value(), c.openable) << c.directory.size() << " + " << c.name.size();
+        const std::string built = CardStoreDirectory(c.directory) + kSep + c.name + ".ini";
+        EXPECT_EQ(IsOpenableCardFile(built), c.openable);
+    }
+}
+
 TEST(CardFilePathRule, GbkLiteralsAreCodePage936Bytes) {
     EXPECT_EQ(std::string("序列号"), "\xD0\xF2\xC1\xD0\xBA\xC5");
     EXPECT_EQ(std::string("请输入查询坐标！"), "\xC7\xEB\xCA\xE4\xC8\xEB\xB2\xE9\xD1\xAF\xD7\xF8\xB1\xEA\xA3\xA1");

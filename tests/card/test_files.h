@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -88,19 +89,38 @@ inline void RemoveTree(const std::string& directory) {
 #endif
 }
 
+// The system's directory for temporary files, without a trailing separator:
+// short and the same wherever the build tree lies, so that no test's paths
+// depend on the folder the repository was cloned into.
+inline std::string TemporaryDirectory() {
+#ifdef _WIN32
+    std::string path(MAX_PATH + 1, '\0');
+    path.resize(GetTempPathA(static_cast<DWORD>(path.size()), path.data()));
+    if (!path.empty() && path.back() == '\\') path.pop_back();
+    return path;
+#else
+    const char* directory = std::getenv("TMPDIR");
+    return directory && *directory ? directory : "/tmp";
+#endif
+}
+
 // A program directory of its own with an empty card store in it.
 class ScratchStore {
 public:
     ScratchStore() {
         static int counter = 0;
         const ::testing::TestInfo* test = ::testing::UnitTest::GetInstance()->current_test_info();
-        std::string base = ProgramDirectory() + kPathSeparator + "scratch";
-        MakeDirectory(base);
         std::string test_name = test->name();
         for (char& c : test_name) {
             if (c == '/') c = '_';
         }
-        root_ = base + kPathSeparator + test_name + std::to_string(++counter);
+#ifdef _WIN32
+        const unsigned long process = GetCurrentProcessId();
+#else
+        const unsigned long process = static_cast<unsigned long>(getpid());
+#endif
+        root_ = TemporaryDirectory() + kPathSeparator + "morvane-" + std::to_string(process) + "-" + test_name +
+                std::to_string(++counter);
         RemoveTree(root_);
         MakeDirectory(root_);
         MakeDirectory(cards());

@@ -252,10 +252,14 @@ std::string TestProgramDirectory() {
     return path.substr(0, path.find_last_of('\\'));
 }
 
+// Under the system's directory for temporary files, not the build tree: the
+// paths the programs meet in a test are then the same wherever the
+// repository lies (under wine, C:\users\<user>\Temp of the test prefix).
 ScratchDirectory::ScratchDirectory(CardStore card_store) {
     const std::string bin = TestProgramDirectory();
-    const std::string build = bin.substr(0, bin.find_last_of('\\'));
-    const std::string scratch_root = build + "\\scratch";
+    std::string scratch_root(MAX_PATH + 1, '\0');
+    scratch_root.resize(GetTempPathA(static_cast<DWORD>(scratch_root.size()), scratch_root.data()));
+    scratch_root += "morvane-tests";
     CreateDirectoryA(scratch_root.c_str(), nullptr);
     path_ = scratch_root + "\\" + ScratchNameOfCurrentTest();
     RemoveTree(path_);

@@ -38,7 +38,7 @@ bool FileExists(const std::string& path);
 // The directory of the running test program, e.g. <build>\bin.
 std::string TestProgramDirectory();
 
-// A fresh program directory for one test under <build>\scratch\<suite>.<test>:
+// A fresh program directory for one test, %TEMP%\morvane-tests\<suite>.<test>:
 // the system's built programs (those of check.exe, create.exe, Morvane.exe
 // that lie beside the test program) copied in, and a `cards` directory unless
 // asked for none. Removed again when the test passed; kept for a look after a

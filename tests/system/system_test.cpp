@@ -74,6 +74,18 @@ private:
 
 std::string Quoted(std::string_view name) { return "\"" + std::string(name) + "\""; }
 
+// In a manager that lists exactly one card: selects it, deletes it, and
+// waits until the list is empty.
+bool DeleteTheOnlyCard(const RunningProgram& manager) {
+    HWND window = manager.WaitForMainWindow();
+    if (!window) return false;
+    HWND list = ControlOf(window, manager::列表框1);
+    if (!WaitUntil([&] { return Send(list, LB_GETCOUNT) == 1; })) return false;
+    Send(list, LB_SETSEL, TRUE, 0);
+    PostMessageA(ControlOf(window, manager::按钮4), BM_CLICK, 0, 0);
+    return WaitUntil([&] { return Send(list, LB_GETCOUNT) == 0; });
+}
+
 TEST(ConcurrentUse, QueriesWhileTheCardIsSavedAgainAndAgainSeeOneWholeCardOrTheOther) {
     ScratchDirectory directory;
     const std::string first = "x1,x2\r\nx3,x4\r\nx5,x6", second = "y1,y2\r\ny3,y4\r\ny5,y6";
@@ -112,13 +124,7 @@ TEST(ConcurrentUse, DeletingTheCardAnOpenQueryWindowShowsLeavesItAnsweringEmpty)
 
     std::optional<RunningProgram> manager = RunningProgram::StartIn(directory, "Morvane.exe");
     ASSERT_TRUE(manager);
-    HWND window = manager->WaitForMainWindow();
-    ASSERT_NE(window, nullptr);
-    HWND list = ControlOf(window, manager::列表框1);
-    ASSERT_TRUE(WaitUntil([&] { return Send(list, LB_GETCOUNT) == 1; }));
-    Send(list, LB_SETSEL, TRUE, 0);
-    PostMessageA(ControlOf(window, manager::按钮4), BM_CLICK, 0, 0);
-    ASSERT_TRUE(WaitUntil([&] { return Send(list, LB_GETCOUNT) == 0; }));
+    ASSERT_TRUE(DeleteTheOnlyCard(*manager));
     EXPECT_FALSE(directory.CardFileExists("gone"));
 
     EXPECT_EQ(query.Ask("A1", "B1", "C1"), "");
@@ -158,8 +164,6 @@ std::vector<BadInput> BadInputs() {
         {"device nul with extension", "NUL.txt", "1,2", kFailed, {}, ""},
         {"device com1", "com1", "1,2", kFailed, {}, ""},
         {"dot", ".", "1,2", kFailed, {}, ""},
-        {"name of 255 bytes", std::string(255, 'n'), "1,2", kFailed, {}, ""},
-        {"name of 100 bytes", std::string(100, 'n'), "1,2", kSaved, {"A1", "A2", ""}, ""},
         {"blank at the end", "card ", "1,2\r\n3,4", kSaved, {"A1", "B2", "A2"}, "124"},
         {"blanks only", "   ", "1,2\r\n3,4", kSaved, {"A1", "B2", "A2"}, "124"},
         {"trail byte 0x5C", "誠乗", "1,2\r\n3,4", kSaved, {"A1", "B2", "A2"}, "124"},
@@ -208,6 +212,36 @@ INSTANTIATE_TEST_SUITE_P(Cases, BadInputTable, ::testing::ValuesIn(BadInputs()),
                                  name += (std::isalnum(static_cast<unsigned char>(*c)) ? *c : '_');
                              return name;
                          });
+
+// The longest name is set by the program directory's own path: the card
+// file's path at the limit the programs can open.
+TEST(LongNames, ANameAtThePathLimitWorksEverywhereOneByteMoreIsRefused) {
+    ScratchDirectory directory;
+    const std::size_t longest = (MAX_PATH - 1) - directory.CardStorePath().size() - 1 - 4;
+    const std::string name(longest, 'n');
+    ASSERT_EQ(directory.CardFilePath(name).size(), std::size_t{MAX_PATH - 1});
+    {
+        EditorWindow editor(directory, "-c");
+        ASSERT_TRUE(editor.Opened());
+        EXPECT_EQ(editor.Save(name + "n", "S", "1,2"), kFailed);
+        EXPECT_TRUE(directory.CardFileNames().empty()) << "a refused save left a file";
+        EXPECT_EQ(editor.Save(name, "S", "1,2\r\n3,4"), kSaved);
+    }
+    {
+        QueryWindow query(directory, name);
+        ASSERT_TRUE(query.Opened());
+        EXPECT_EQ(query.Ask("A1", "B2", "A2"), "124");
+    }
+    {
+        EditorWindow editor(directory, "-e " + name);
+        ASSERT_TRUE(editor.Opened());
+        EXPECT_EQ(editor.Save(name, "T", "3,4"), "保存密保卡成功！");
+    }
+    std::optional<RunningProgram> manager = RunningProgram::StartIn(directory, "Morvane.exe");
+    ASSERT_TRUE(manager);
+    ASSERT_TRUE(DeleteTheOnlyCard(*manager));
+    EXPECT_TRUE(directory.CardFileNames().empty());
+}
 
 // Card files in states a save must survive: each is refused or saved, and
 // a refused one stays byte for byte.

@@ -1,0 +1,78 @@
+#!/bin/bash
+# Pictures of the three windows, each on a wine virtual desktop (which draws
+# the title bar) inside a private Xvfb: the manager with the sample card
+# selected and the pointer on the query button, the query window answering
+# B3 E7 H2, the editor in edit mode on the sample card.
+# Usage: scripts/pictures.sh [--dpi N] [DIRECTORY]
+#   DIRECTORY  where the pictures go (default build/windows/pictures);
+#              `bash scripts/pictures.sh docs/images` refreshes the README's
+#   --dpi N    the display scale of the wine prefix (default 96, 144 = 150 %);
+#              the pictures are then named manager-Ndpi.png and so on
+# MORVANE_BUILD_DIR chooses another build tree (default build/windows).
+set -euo pipefail
+cd "$(dirname "$0")/.."
+root=$(pwd)
+
+dpi=96
+if [ "${1:-}" = --dpi ]; then
+    dpi=$2
+    shift 2
+fi
+build=${MORVANE_BUILD_DIR:-$root/build/windows}
+pictures=$(realpath -m "${1:-$build/pictures}")
+suffix=
+[ "$dpi" = 96 ] || suffix=-${dpi}dpi
+
+bash scripts/setup.sh
+source scripts/program-directory.sh
+program_directory_build "$build"
+source scripts/wine-desktop.sh
+prefix=$build/wineprefix-pictures$suffix
+wine_desktop_prefix "$prefix" --dpi "$dpi"
+
+start_xvfb
+scratch=$(mktemp -d)
+finish() {
+    wine_desktop_close "$prefix"
+    stop_xvfb
+    rm -rf "$scratch"
+}
+trap finish EXIT
+mkdir -p "$pictures"
+
+# Client-area pixels of the layouts, scaled, to screen pixels: each window
+# opens at (50, 50), its frame 3 and its caption 19 pixels at 96 DPI.
+screen_x() { echo $(( 50 + (3 + $1) * dpi / 96 )); }
+screen_y() { echo $(( 50 + (22 + $1) * dpi / 96 )); }
+
+start() {  # title, program, arguments...
+    local title=$1
+    shift
+    wine_desktop_start "$prefix" shot 800x600 "$PROGRAM_DIRECTORY" "$@"
+    wine_desktop_wait_for_window "$title" || { echo "pictures: the window \"$title\" did not appear" >&2; exit 1; }
+    WINDOW=$(xdotool search --name "^$title\$" | head -n 1)
+}
+
+# Waits until every control is painted, then saves the window as it is.
+shoot() {  # picture name
+    local width height output=$pictures/$1$suffix.png
+    wine_desktop_settle 0.3 "$scratch/still.png"
+    width=$(xwininfo -id "$WINDOW" | sed -n 's/^ *Width: //p')
+    height=$(xwininfo -id "$WINDOW" | sed -n 's/^ *Height: //p')
+    wine_desktop_crop "$scratch/still.png" "$width" "$height" "$output"
+    echo "pictures: saved $output"
+    wine_desktop_close "$prefix"
+}
+
+start "Morvane 1.0" Morvane.exe
+xdotool mousemove "$(screen_x 40)" "$(screen_y 12)" click 1
+xdotool mousemove "$(screen_x 291)" "$(screen_y 199)"
+shoot manager
+
+start "$SAMPLE_CARD" check.exe "$SAMPLE_CARD"
+xdotool type --delay 80 B3E7H2
+xdotool key Return
+shoot check
+
+start "编辑密保卡 - 密保卡：$SAMPLE_CARD" create.exe -e "$SAMPLE_CARD"
+shoot create
