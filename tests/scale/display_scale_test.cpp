@@ -241,8 +241,7 @@ protected:
     }
 
     // The caption on screen is the caption in `font`, not in `other`.
-    static void ExpectDrawnIn(HWND control, Kind kind, const std::string& caption, HFONT font, HFONT other,
-                              UINT dpi) {
+    static void ExpectDrawnIn(HWND control, Kind kind, const std::string& caption, HFONT font, HFONT other, UINT dpi) {
         const UINT format = kind == kButton ? DT_CENTER | DT_VCENTER | DT_SINGLELINE : DT_LEFT | DT_EXPANDTABS;
         const int inset = kind == kButton ? ButtonBorder(dpi) : 0;
         std::size_t as_font = 0, as_other = 0;
