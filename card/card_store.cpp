@@ -81,7 +81,10 @@ bool SaveCard(Profile& profile, const std::string& card_file, std::string_view s
         std::string old_bytes;
         ok = files::ReadAll(card_file, old_bytes) && files::WriteAll(scratch, old_bytes);
     }
-    ok = ok && WriteCard(profile, scratch, serial_number, split.rows) && files::Replace(scratch, card_file);
+    // The data must be on the disk before the rename that makes it the card,
+    // which a file system may otherwise write first.
+    ok = ok && WriteCard(profile, scratch, serial_number, split.rows) && files::FlushToDisk(scratch) &&
+         files::Replace(scratch, card_file);
     if (!ok) files::Remove(scratch);
     return ok;
 }

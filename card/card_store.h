@@ -24,21 +24,30 @@ bool CardFileExists(const std::string& card_file);
 std::string ReadCardContent(Profile& profile, const std::string& card_file);
 std::string ReadCardContent(const std::string& card_file);
 
-// Splits card content into rows at CR LF, lone CR and lone LF. Line breaks at
-// the end add no row. Nothing when the content has an empty row between two
-// rows (it would end the card there and hide the rows below) or more than 26.
+// Splits card content into rows at CR LF, lone CR and lone LF. Empty lines
+// (and lines that would read back empty: blanks only, "") carry no row and
+// are dropped wherever they stand, since a stored empty row would end the
+// card there and hide the rows below; breaks at the end add no row. Not ok
+// when more than 26 rows remain.
 struct CardRows {
     bool ok = false;
     std::vector<std::string> rows;
 };
 CardRows SplitCardContent(std::string_view content);
 
-// Stores the serial number and exactly the rows of `content`; rows the file
-// held beyond the new last row are removed, every other line stays. The new
-// file is built beside the old one and put in its place in one rename, so a
-// failed save leaves the old file as it was and a reader never sees half a
-// card. Fails when the card store is missing, the file is read-only, the
-// content does not split into rows (see SplitCardContent) or a write fails.
+// A save writes exactly the serial number and the rows it is given: rows the
+// file held beyond the new last row go, and every other line stays. It
+// builds the new file beside the old one, flushes it to the disk, and
+// renames it into place with a rename that is on the disk before the save
+// returns. So a reader never sees half a card, and a failed save leaves the
+// old file as it was (unless only making the finished rename durable
+// failed: then the file already holds the new card). After a crash or a
+// power cut at any moment of a save, the card file is the whole old card
+// (for a new card: no file) or the whole new one, byte for byte, never
+// empty or mixed; once the save has reported success it is the new one.
+// Fails when the card store is missing, the file is read-only, the content
+// does not split into rows (see SplitCardContent), or a write or the flush
+// fails.
 bool SaveCard(Profile& profile, const std::string& card_file, std::string_view serial_number,
               std::string_view content);
 bool SaveCard(const std::string& card_file, std::string_view serial_number, std::string_view content);

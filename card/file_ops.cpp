@@ -7,6 +7,7 @@
 #include <windows.h>
 #else
 #include <cstdio>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <time.h>
 #include <unistd.h>
@@ -55,22 +56,22 @@ DWORD Attributes(const std::string& path) { return GetFileAttributesA(path.c_str
 
 }  // namespace
 
-bool IsRegularFile(const std::string& path) {
+bool FileSystem::IsRegularFile(const std::string& path) {
     DWORD attributes = Attributes(path);
     return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
-bool IsDirectory(const std::string& path) {
+bool FileSystem::IsDirectory(const std::string& path) {
     DWORD attributes = Attributes(path);
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
-bool IsReadOnly(const std::string& path) {
+bool FileSystem::IsReadOnly(const std::string& path) {
     DWORD attributes = Attributes(path);
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY);
 }
 
-bool ReadAll(const std::string& path, std::string& bytes) {
+bool FileSystem::ReadAll(const std::string& path, std::string& bytes) {
     FileHandle file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                                 nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file.valid()) return false;
@@ -84,7 +85,7 @@ bool ReadAll(const std::string& path, std::string& bytes) {
     }
 }
 
-bool WriteAll(const std::string& path, const std::string& bytes) {
+bool FileSystem::WriteAll(const std::string& path, const std::string& bytes) {
     FileHandle file(
         CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file.valid()) return false;
@@ -98,7 +99,15 @@ bool WriteAll(const std::string& path, const std::string& bytes) {
     return true;
 }
 
-bool Replace(const std::string& from, const std::string& to) {
+// The cache belongs to the file, not to a handle: a handle of our own
+// flushes what the platform's INI writer wrote through its.
+bool FileSystem::FlushToDisk(const std::string& path) {
+    FileHandle file(CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    return file.valid() && FlushFileBuffers(file.get());
+}
+
+bool FileSystem::Replace(const std::string& from, const std::string& to) {
     // A reader (the query window's profile read) holds the card file open for
     // a moment without sharing deletion; a replace then fails with a sharing
     // error. Wait a little for it to let go before giving up.
@@ -110,30 +119,30 @@ bool Replace(const std::string& from, const std::string& to) {
     }
 }
 
-void Remove(const std::string& path) { DeleteFileA(path.c_str()); }
+void FileSystem::Remove(const std::string& path) { DeleteFileA(path.c_str()); }
 
 std::string UniqueSuffix() { return FixedWidthSuffix(GetCurrentProcessId(), GetTickCount(), ++save_counter); }
 
 #else
 
-bool IsRegularFile(const std::string& path) {
+bool FileSystem::IsRegularFile(const std::string& path) {
     struct stat status {};
     return stat(path.c_str(), &status) == 0 && S_ISREG(status.st_mode);
 }
 
-bool IsDirectory(const std::string& path) {
+bool FileSystem::IsDirectory(const std::string& path) {
     struct stat status {};
     return stat(path.c_str(), &status) == 0 && S_ISDIR(status.st_mode);
 }
 
 // The owner's write bit plays the part of the Windows read-only attribute
 // (asking access() would say "writable" to root).
-bool IsReadOnly(const std::string& path) {
+bool FileSystem::IsReadOnly(const std::string& path) {
     struct stat status {};
     return stat(path.c_str(), &status) == 0 && !(status.st_mode & S_IWUSR);
 }
 
-bool ReadAll(const std::string& path, std::string& bytes) {
+bool FileSystem::ReadAll(const std::string& path, std::string& bytes) {
     std::FILE* file = std::fopen(path.c_str(), "rb");
     if (!file) return false;
     bytes.clear();
@@ -145,7 +154,7 @@ bool ReadAll(const std::string& path, std::string& bytes) {
     return ok;
 }
 
-bool WriteAll(const std::string& path, const std::string& bytes) {
+bool FileSystem::WriteAll(const std::string& path, const std::string& bytes) {
     std::FILE* file = std::fopen(path.c_str(), "wb");
     if (!file) return false;
     bool ok = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
@@ -154,9 +163,40 @@ bool WriteAll(const std::string& path, const std::string& bytes) {
     return ok;
 }
 
-bool Replace(const std::string& from, const std::string& to) { return std::rename(from.c_str(), to.c_str()) == 0; }
+namespace {
 
-void Remove(const std::string& path) { std::remove(path.c_str()); }
+class Descriptor {
+public:
+    explicit Descriptor(int descriptor) : descriptor_(descriptor) {}
+    ~Descriptor() {
+        if (valid()) close(descriptor_);
+    }
+    Descriptor(const Descriptor&) = delete;
+    Descriptor& operator=(const Descriptor&) = delete;
+    bool valid() const { return descriptor_ >= 0; }
+    int get() const { return descriptor_; }
+
+private:
+    int descriptor_;
+};
+
+bool Sync(const std::string& path, int flags) {
+    Descriptor file(open(path.c_str(), O_RDONLY | O_CLOEXEC | flags));
+    return file.valid() && fsync(file.get()) == 0;
+}
+
+}  // namespace
+
+bool FileSystem::FlushToDisk(const std::string& path) { return Sync(path, 0); }
+
+// A rename is on the disk once its directory is.
+bool FileSystem::Replace(const std::string& from, const std::string& to) {
+    if (std::rename(from.c_str(), to.c_str()) != 0) return false;
+    const std::size_t cut = to.rfind('/');
+    return Sync(cut == std::string::npos ? "." : cut == 0 ? "/" : to.substr(0, cut), O_DIRECTORY);
+}
+
+void FileSystem::Remove(const std::string& path) { std::remove(path.c_str()); }
 
 std::string UniqueSuffix() {
     timespec now {};
@@ -166,5 +206,22 @@ std::string UniqueSuffix() {
 }
 
 #endif
+
+namespace {
+FileSystem machine;
+FileSystem* current = &machine;
+}  // namespace
+
+FileSystemOverride::FileSystemOverride(FileSystem& file_system) : previous_(current) { current = &file_system; }
+FileSystemOverride::~FileSystemOverride() { current = previous_; }
+
+bool IsRegularFile(const std::string& path) { return current->IsRegularFile(path); }
+bool IsDirectory(const std::string& path) { return current->IsDirectory(path); }
+bool IsReadOnly(const std::string& path) { return current->IsReadOnly(path); }
+bool ReadAll(const std::string& path, std::string& bytes) { return current->ReadAll(path, bytes); }
+bool WriteAll(const std::string& path, const std::string& bytes) { return current->WriteAll(path, bytes); }
+bool FlushToDisk(const std::string& path) { return current->FlushToDisk(path); }
+bool Replace(const std::string& from, const std::string& to) { return current->Replace(from, to); }
+void Remove(const std::string& path) { current->Remove(path); }
 
 }  // namespace morvane::files

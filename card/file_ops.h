@@ -16,7 +16,16 @@ bool IsReadOnly(const std::string& path);
 bool ReadAll(const std::string& path, std::string& bytes);
 bool WriteAll(const std::string& path, const std::string& bytes);
 
-// Puts `from` in place of `to` in one step, replacing an existing `to`.
+// Returns once the file's data is on the disk, not only in the system's
+// cache (FlushFileBuffers; natively fsync), whoever wrote it.
+bool FlushToDisk(const std::string& path);
+
+// Puts `from` in place of `to` in one step, replacing an existing `to`, and
+// returns once the rename itself is on the disk (MOVEFILE_WRITE_THROUGH;
+// natively an fsync of the directory). It does not flush `from`'s data: a
+// crash may leave `to` naming a file whose data never reached the disk,
+// unless FlushToDisk(from) came first. False when the rename failed, or
+// when it was done but could not be made durable.
 bool Replace(const std::string& from, const std::string& to);
 void Remove(const std::string& path);
 
@@ -24,5 +33,33 @@ void Remove(const std::string& path);
 // always kUniqueSuffixBytes long, so that a scratch name has one length.
 inline constexpr std::size_t kUniqueSuffixBytes = 26;
 std::string UniqueSuffix();
+
+// What the operations above act on. Its own functions are the machine's; a
+// test puts a derived one in place to watch the steps of a save, or to make
+// one of them fail, and calls these to have them done.
+class FileSystem {
+public:
+    virtual ~FileSystem() = default;
+    virtual bool IsRegularFile(const std::string& path);
+    virtual bool IsDirectory(const std::string& path);
+    virtual bool IsReadOnly(const std::string& path);
+    virtual bool ReadAll(const std::string& path, std::string& bytes);
+    virtual bool WriteAll(const std::string& path, const std::string& bytes);
+    virtual bool FlushToDisk(const std::string& path);
+    virtual bool Replace(const std::string& from, const std::string& to);
+    virtual void Remove(const std::string& path);
+};
+
+// Makes `file_system` the one the operations act on, until destroyed.
+class FileSystemOverride {
+public:
+    explicit FileSystemOverride(FileSystem& file_system);
+    ~FileSystemOverride();
+    FileSystemOverride(const FileSystemOverride&) = delete;
+    FileSystemOverride& operator=(const FileSystemOverride&) = delete;
+
+private:
+    FileSystem* previous_;
+};
 
 }  // namespace morvane::files

@@ -199,6 +199,13 @@ int RunDialogLikeMessageLoop(HWND window, int show_command) {
     UpdateWindow(window);
     MSG message{};
     while (GetMessageA(&message, nullptr, 0, 0) > 0) {
+        // No window of ours gives Esc a meaning: the dialog manager would
+        // turn it into IDCANCEL, which none handles, and a multi-line edit
+        // box into WM_CLOSE to its parent, losing what was typed. Message
+        // boxes run their own loop and still close on Esc.
+        if (message.message == WM_KEYDOWN && message.wParam == VK_ESCAPE &&
+            (message.hwnd == window || IsChild(window, message.hwnd)))
+            continue;
         if (IsDialogMessageA(window, &message)) continue;
         TranslateMessage(&message);
         DispatchMessageA(&message);

@@ -127,7 +127,7 @@ bool LoadCommonControls(DWORD classes);
 
 // Shows `window` and runs the thread's messages until WM_QUIT, passing keys
 // through IsDialogMessage first so that Tab, Shift+Tab and access keys work
-// as in a dialog. Returns the WM_QUIT code.
+// as in a dialog. Esc in the window does nothing. Returns the WM_QUIT code.
 int RunDialogLikeMessageLoop(HWND window, int show_command);
 
 // The text of the child control `id` of `parent`, in bytes of the ANSI code

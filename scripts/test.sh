@@ -13,11 +13,12 @@ jobs=$(nproc)
 status=0
 times=()
 
-run_preset() {
-    local preset=$1 start=$SECONDS unnamed
+run_preset() {  # preset [command to run before the tests]
+    local preset=$1 before_tests=${2:-true} start=$SECONDS unnamed
     echo "=== $preset: configure and build"
     cmake --preset "$preset" >/dev/null
     cmake --build --preset "$preset" -j "$jobs" >/dev/null
+    $before_tests
     # A case of a parameterized test is named in words, so that a failing
     # one says which it is.
     unnamed=$(ctest --preset "$preset" -N | grep -E '^ *Test +#[0-9]+: .*(GetParam|/[0-9]+$)' || true)
@@ -34,11 +35,23 @@ run_preset() {
 run_preset native
 run_preset native-sanitize
 
-# The window tests need a display; a private Xvfb serves them.
+# The window tests need a display; a private Xvfb serves them. One wineserver
+# serves the whole run, so that no wine process has to start one, or meets
+# one that is shutting down.
 source scripts/xvfb.sh
+prefix=$PWD/build/windows/wineprefix
+start_wineserver() {
+    cmake/wine-run.sh "$prefix" cmd /c exit >/dev/null 2>&1
+    WINEPREFIX=$prefix wineserver -w
+    WINEPREFIX=$prefix wineserver -p
+}
+finish() {
+    WINEPREFIX=$prefix wineserver -k 2>/dev/null || true
+    stop_xvfb
+}
 start_xvfb
-trap stop_xvfb EXIT
-run_preset windows
+trap finish EXIT
+run_preset windows start_wineserver
 
 echo "=== time (build and tests): ${times[*]/%/,} whole command $SECONDS s"
 exit $status

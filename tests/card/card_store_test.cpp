@@ -127,6 +127,22 @@ TEST_P(CardStoreTest, ReadOnlyCardFileFailsAndStaysAsItWas) {
     EXPECT_EQ(StoreListing(), std::vector<std::string>{"c.ini"});
 }
 
+// A card that could not be flushed to the disk may not be renamed into place.
+TEST_P(CardStoreTest, AFailedFlushFailsTheSaveAndLeavesTheOldCard) {
+    const std::string file = store.Card("c");
+    ASSERT_TRUE(Save(file, "s", "a\r\nb"));
+    const std::string before = ReadBytes(file);
+    struct FailingFlush final : files::FileSystem {
+        bool FlushToDisk(const std::string&) override { return false; }
+    } failing_flush;
+    {
+        files::FileSystemOverride disk_error(failing_flush);
+        EXPECT_FALSE(Save(file, "t", "x\r\ny\r\nz"));
+    }
+    EXPECT_EQ(ReadBytes(file), before);
+    EXPECT_EQ(StoreListing(), std::vector<std::string>{"c.ini"});
+}
+
 TEST_P(CardStoreTest, ADirectoryInPlaceOfTheCardFileFails) {
     const std::string file = store.Card("c");
     testing::MakeDirectory(file);

@@ -164,5 +164,50 @@ TEST(EditorClosing, EndsWithExitCodeZeroAndSavesNothing) {
     EXPECT_FALSE(directory.CardFileExists("unsaved"));
 }
 
+// A point on the window's close button, as the window itself tells it.
+std::optional<POINT> CloseButtonPoint(HWND window) {
+    RECT frame{};
+    GetWindowRect(window, &frame);
+    for (int y = frame.top; y < frame.top + 48; y += 2) {
+        for (int x = frame.right - 1; x > frame.right - 80; x -= 2) {
+            if (Send(window, WM_NCHITTEST, 0, MAKELPARAM(x, y)) == HTCLOSE) return POINT{x, y};
+        }
+    }
+    return std::nullopt;
+}
+
+// Esc does nothing, but every way of closing the window still closes it at
+// once, without a question and without saving.
+TEST(EditorClosing, TheCloseButtonAltF4AndTheSystemMenuCloseWithoutAsking) {
+    const struct {
+        const char* way;
+        void (*close)(HWND window);
+    } ways[] = {
+        {"close button",
+         [](HWND window) {
+             const std::optional<POINT> button = CloseButtonPoint(window);
+             ASSERT_TRUE(button) << "no close button found";
+             ClickAt(*button);
+         }},
+        {"Alt+F4", [](HWND) { PressAltKey(VK_F4); }},
+        {"system menu, Close", [](HWND) {
+             PressAltKey(VK_SPACE);
+             TypeKeys("c");
+         }},
+    };
+    for (const auto& way : ways) {
+        SCOPED_TRACE(way.way);
+        ScratchDirectory directory;
+        Editor editor(directory, "-c");
+        ASSERT_TRUE(editor.Opened());
+        editor.Fill("unsaved", "S", "a1,a2\r\nb1");
+        ASSERT_TRUE(BringToForeground(editor.Window()));
+        way.close(editor.Window());
+        EXPECT_TRUE(editor.Program().WaitForExit());
+        EXPECT_EQ(editor.Program().ExitCode(), 0u);
+        EXPECT_TRUE(directory.CardFileNames().empty());
+    }
+}
+
 }  // namespace
 }  // namespace morvane::test

@@ -585,6 +585,7 @@ void PressShiftTab() { PressKey(VK_TAB, true); }
 void PressBackspace() { PressKey(VK_BACK); }
 void PressDelete() { PressKey(VK_DELETE); }
 void PressAlt(char letter) { PressChord(VK_MENU, LetterKey(letter)); }
+void PressAltKey(WORD virtual_key) { PressChord(VK_MENU, virtual_key); }
 void PressCtrl(char letter) { PressChord(VK_CONTROL, LetterKey(letter)); }
 
 void MoveMouseToScreen(POINT point) {
@@ -605,14 +606,27 @@ void MoveMouseTo(HWND control) {
     MoveMouseToScreen({(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2});
 }
 
-void ClickControl(HWND control) {
-    MoveMouseTo(control);
+namespace {
+
+void LeftClick() {
     INPUT down{};
     down.type = INPUT_MOUSE;
     down.mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
     INPUT up = down;
     up.mi.dwFlags = MOUSEEVENTF_LEFTUP;
     SendInputs({down, up});
+}
+
+}  // namespace
+
+void ClickControl(HWND control) {
+    MoveMouseTo(control);
+    LeftClick();
+}
+
+void ClickAt(POINT point) {
+    MoveMouseToScreen(point);
+    LeftClick();
 }
 
 HKL KeyboardLayoutOf(HWND window) { return GetKeyboardLayout(GetWindowThreadProcessId(window, nullptr)); }

@@ -179,12 +179,16 @@ void PressBackspace();
 void PressDelete();
 // Alt held around a letter key: an access key.
 void PressAlt(char letter);
+// Alt held around any key: Alt+F4, Alt+Space.
+void PressAltKey(WORD virtual_key);
 // Ctrl held around a letter key: Ctrl+C, Ctrl+V, Ctrl+A ...
 void PressCtrl(char letter);
 // Moves the pointer to the centre of the control (screen coordinates).
 void MoveMouseTo(HWND control);
 void MoveMouseToScreen(POINT point);
 void ClickControl(HWND control);
+// A left click at a point of the screen.
+void ClickAt(POINT point);
 
 // Chinese input. Under wine with the US layout a KEYEVENTF_UNICODE key
 // reaches an ANSI window as "?": the ANSI conversion of typed characters

@@ -326,5 +326,62 @@ TEST(BadFiles, AUtf16CardFileIsReadAsThePlatformReadsIt) {
     EXPECT_EQ(query.Ask("A1", "A2", "A9"), "w1w2");
 }
 
+// No window gives Esc a meaning: in every box it must leave the window open
+// and the text as typed. (Under IsDialogMessage a multi-line edit box posts
+// WM_CLOSE to its parent on Esc, and the editor lost a typed card so.)
+TEST(StrayKeys, EscInAnyBoxLeavesTheWindowOpenAndTheTextAsTyped) {
+    const struct {
+        const char* program;
+        const char* arguments;
+        int box;
+        const char* typed;  // as keys; '\r' is Enter
+        const char* shown;
+        int after_tab;      // where Tab goes from the box: Esc came first
+    } boxes[] = {
+        {"create.exe", "-c", create::编辑框_密保卡名, "bank 1", "bank 1", create::编辑框_序列号},
+        {"create.exe", "-e card", create::编辑框_序列号, "-2", "sn-2", create::编辑框_密保卡内容},
+        {"create.exe", "-c", create::编辑框_密保卡内容, "a1,a2\rb1", "a1,a2\r\nb1", create::按钮_finish},
+        {"check.exe", "card", check::编辑框_坐标1, "b", "B", check::编辑框_坐标2},
+        {"check.exe", "card", check::编辑框_坐标2, "c", "C", check::编辑框_坐标3},
+        {"check.exe", "card", check::编辑框_坐标3, "d", "D", check::编辑框_结果},
+        {"check.exe", "card", check::编辑框_结果, "", "", check::按钮_查询},
+        {"Morvane.exe", "", manager::列表框1, "", "", manager::按钮2},
+    };
+    for (const auto& row : boxes) {
+        SCOPED_TRACE(std::string(row.program) + " " + row.arguments + ", control #" + std::to_string(row.box));
+        ScratchDirectory directory;
+        ASSERT_TRUE(directory.WriteCardFile("card", "[Info]\r\n序列号=sn\r\n[Card]\r\nA=1,2\r\n"));
+        std::optional<RunningProgram> program = RunningProgram::StartIn(directory, row.program, row.arguments);
+        ASSERT_TRUE(program);
+        const HWND window = program->WaitForMainWindow();
+        ASSERT_NE(window, nullptr);
+        ASSERT_TRUE(BringToForeground(window));
+        const HWND box = ControlOf(window, row.box);
+        auto focus_is = [&](int id) {
+            return WaitUntil([&] {
+                const HWND focus = FocusedWindow(window);
+                return focus && focus == ControlOf(window, id);
+            });
+        };
+        ClickControl(box);
+        ASSERT_TRUE(focus_is(row.box));
+        // The caret after the text: typing appends.
+        Send(box, EM_SETSEL, static_cast<WPARAM>(-1), -1);
+        TypeKeys(row.typed);
+        ASSERT_TRUE(WaitUntil([&] { return TextOf(box) == row.shown; })) << TextOf(box);
+
+        PressKey(VK_ESCAPE);
+        PressTab();
+        EXPECT_TRUE(focus_is(row.after_tab)) << "Tab after Esc did not reach the next control";
+        EXPECT_TRUE(program->IsRunning());
+        EXPECT_TRUE(IsWindowVisible(window));
+        EXPECT_EQ(TextOf(box), row.shown);
+        EXPECT_EQ(program->FindDialog(), nullptr);
+
+        PostMessageA(window, WM_CLOSE, 0, 0);
+        EXPECT_TRUE(program->WaitForExit());
+    }
+}
+
 }  // namespace
 }  // namespace morvane::test
