@@ -49,6 +49,7 @@ constexpr char kLoadFailureTitle[] = "密保卡查询";
 // Set once by the start-up.
 std::string card_file;
 FocusKeeper focus_keeper;
+ScaledLayout window_layout{kLayout, {kWindowWidth, kWindowHeight}};
 
 bool IsCoordinateBox(int id) {
     for (int box : kCoordinateBoxes)
@@ -57,7 +58,7 @@ bool IsCoordinateBox(int id) {
 }
 
 bool CreateQueryControls(HWND window) {
-    if (!CreateControls(window, kLayout)) return false;
+    if (!window_layout.Create(window)) return false;
     for (int box : kCoordinateBoxes) MakeCoordinateBox(GetDlgItem(window, box), kCoordinateBytes);
     return true;
 }
@@ -122,6 +123,10 @@ void OnActivate(HWND window, UINT state, HWND, BOOL minimized) {
     focus_keeper.OnActivate(window, state, minimized, GetDlgItem(window, 编辑框_坐标1));
 }
 
+void OnDpiChanged(HWND window, UINT dpi, const RECT* suggested) {
+    window_layout.OnDpiChanged(window, dpi, *suggested);
+}
+
 void OnDestroy(HWND) { PostQuitMessage(0); }
 
 LRESULT CALLBACK QueryWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -129,6 +134,7 @@ LRESULT CALLBACK QueryWindowProc(HWND window, UINT message, WPARAM wParam, LPARA
         HANDLE_MSG(window, WM_CREATE, OnCreate);
         HANDLE_MSG(window, WM_COMMAND, OnCommand);
         HANDLE_MSG(window, WM_CTLCOLORSTATIC, OnCtlColorStatic);
+        HANDLE_MSG(window, WM_DPICHANGED, OnDpiChanged);
         HANDLE_MSG(window, WM_DESTROY, OnDestroy);
         case WM_ACTIVATE:
             HANDLE_WM_ACTIVATE(window, wParam, lParam, OnActivate);

@@ -2,6 +2,9 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
+#include <utility>
+
 namespace morvane {
 
 const char* WindowClassOf(ControlKind kind) {
@@ -15,20 +18,142 @@ const char* WindowClassOf(ControlKind kind) {
     return WC_STATICA;
 }
 
-bool CreateControls(HWND parent, std::span<const ControlLayout> layout) {
+namespace {
+
+// Functions of Windows 10 1607 and later, looked up at run time so that the
+// programs still start on Windows 7.
+using GetDpiForWindowFunction = UINT(WINAPI*)(HWND);
+using GetDpiForSystemFunction = UINT(WINAPI*)();
+using AdjustWindowRectExForDpiFunction = BOOL(WINAPI*)(RECT*, DWORD, BOOL, DWORD, UINT);
+
+template <typename Function>
+Function User32Function(const char* name) {
+    const FARPROC found = GetProcAddress(GetModuleHandleA("user32.dll"), name);
+    return reinterpret_cast<Function>(reinterpret_cast<void (*)()>(found));
+}
+
+struct ScreenContext {
+    HDC dc = GetDC(nullptr);
+    ~ScreenContext() {
+        if (dc) ReleaseDC(nullptr, dc);
+    }
+    ScreenContext() = default;
+    ScreenContext(const ScreenContext&) = delete;
+    ScreenContext& operator=(const ScreenContext&) = delete;
+};
+
+SIZE SizeOf(const RECT& rect) { return {rect.right - rect.left, rect.bottom - rect.top}; }
+
+// The frame and title bar around a client area, as widths and heights.
+SIZE FrameSize(DWORD style, DWORD extended_style, UINT dpi) {
+    static const auto adjust_for_dpi = User32Function<AdjustWindowRectExForDpiFunction>("AdjustWindowRectExForDpi");
+    RECT frame{};
+    if (adjust_for_dpi) {
+        adjust_for_dpi(&frame, style, FALSE, extended_style, dpi);
+        return SizeOf(frame);
+    }
+    // Without it (before Windows 10 1607) every frame is drawn with the
+    // system DPI's metrics; the frame at another DPI is estimated from them.
+    AdjustWindowRectEx(&frame, style, FALSE, extended_style);
+    const SIZE system_frame = SizeOf(frame);
+    const UINT system_dpi = SystemDpi();
+    return {MulDiv(system_frame.cx, static_cast<int>(dpi), static_cast<int>(system_dpi)),
+            MulDiv(system_frame.cy, static_cast<int>(dpi), static_cast<int>(system_dpi))};
+}
+
+HFONT StockGuiFont() { return static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT)); }
+
+}  // namespace
+
+int ScaleToDpi(int layout_pixels, UINT dpi) {
+    return MulDiv(layout_pixels, static_cast<int>(dpi), static_cast<int>(kLayoutDpi));
+}
+
+UINT SystemDpi() {
+    static const auto get_dpi_for_system = User32Function<GetDpiForSystemFunction>("GetDpiForSystem");
+    if (get_dpi_for_system) return get_dpi_for_system();
+    const ScreenContext screen;
+    const int dpi = screen.dc ? GetDeviceCaps(screen.dc, LOGPIXELSY) : 0;
+    return dpi > 0 ? static_cast<UINT>(dpi) : kLayoutDpi;
+}
+
+UINT DpiOfWindow(HWND window) {
+    static const auto get_dpi_for_window = User32Function<GetDpiForWindowFunction>("GetDpiForWindow");
+    const UINT dpi = get_dpi_for_window ? get_dpi_for_window(window) : 0;
+    return dpi ? dpi : SystemDpi();
+}
+
+SIZE OuterSizeForDpi(SIZE layout_size, DWORD style, DWORD extended_style, UINT dpi) {
+    if (dpi == kLayoutDpi) return layout_size;
+    const SIZE layout_frame = FrameSize(style, extended_style, kLayoutDpi);
+    const SIZE frame = FrameSize(style, extended_style, dpi);
+    const auto scaled = [dpi](LONG layout_length, LONG layout_frame_length, LONG frame_length) {
+        return std::max<LONG>(ScaleToDpi(layout_length, dpi),
+                              ScaleToDpi(layout_length - layout_frame_length, dpi) + frame_length);
+    };
+    return {scaled(layout_size.cx, layout_frame.cx, frame.cx), scaled(layout_size.cy, layout_frame.cy, frame.cy)};
+}
+
+GuiFont::GuiFont(UINT dpi) {
+    const UINT system_dpi = SystemDpi();
+    LOGFONTA font{};
+    if (dpi == system_dpi || !GetObjectA(StockGuiFont(), sizeof font, &font)) return;
+    font.lfHeight = MulDiv(font.lfHeight, static_cast<int>(dpi), static_cast<int>(system_dpi));
+    font.lfWidth = MulDiv(font.lfWidth, static_cast<int>(dpi), static_cast<int>(system_dpi));
+    made_.reset(CreateFontIndirectA(&font));
+}
+
+HFONT GuiFont::Handle() const { return made_ ? made_.get() : StockGuiFont(); }
+
+bool CreateControls(HWND parent, std::span<const ControlLayout> layout, UINT dpi, HFONT font) {
     const auto instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrA(parent, GWLP_HINSTANCE));
-    // The stock GUI font is the system's dialog font for its code page
-    // (SimSun 9 pt on Chinese systems), the size the layouts were drawn for.
-    const auto font = reinterpret_cast<WPARAM>(GetStockObject(DEFAULT_GUI_FONT));
     for (const ControlLayout& control : layout) {
         HWND created = CreateWindowExA(control.extended_style, WindowClassOf(control.kind), control.caption,
-                                       WS_CHILD | WS_VISIBLE | control.style, control.left, control.top,
-                                       control.width, control.height, parent,
+                                       WS_CHILD | WS_VISIBLE | control.style, ScaleToDpi(control.left, dpi),
+                                       ScaleToDpi(control.top, dpi), ScaleToDpi(control.width, dpi),
+                                       ScaleToDpi(control.height, dpi), parent,
                                        reinterpret_cast<HMENU>(static_cast<INT_PTR>(control.id)), instance, nullptr);
         if (!created) return false;
-        SendMessageA(created, WM_SETFONT, font, FALSE);
+        SendMessageA(created, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
     }
     return true;
+}
+
+void PlaceControls(HWND parent, std::span<const ControlLayout> layout, UINT dpi, HFONT font) {
+    for (const ControlLayout& control : layout) {
+        HWND placed = GetDlgItem(parent, control.id);
+        if (!placed) continue;
+        SendMessageA(placed, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
+        if (control.kind == ControlKind::kStatusBar) {
+            // Its height follows its font; its place, the parent's client area.
+            SendMessageA(placed, WM_SIZE, 0, 0);
+        } else {
+            SetWindowPos(placed, nullptr, ScaleToDpi(control.left, dpi), ScaleToDpi(control.top, dpi),
+                         ScaleToDpi(control.width, dpi), ScaleToDpi(control.height, dpi),
+                         SWP_NOZORDER | SWP_NOACTIVATE);
+        }
+    }
+}
+
+bool ScaledLayout::Create(HWND window) {
+    const UINT dpi = DpiOfWindow(window);
+    // The window was made at its size for 96 DPI.
+    if (dpi != kLayoutDpi) {
+        const SIZE outer = OuterSizeForDpi(outer_size_, static_cast<DWORD>(GetWindowLongA(window, GWL_STYLE)),
+                                           static_cast<DWORD>(GetWindowLongA(window, GWL_EXSTYLE)), dpi);
+        SetWindowPos(window, nullptr, 0, 0, outer.cx, outer.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+    font_ = GuiFont(dpi);
+    return CreateControls(window, controls_, dpi, font_.Handle());
+}
+
+void ScaledLayout::OnDpiChanged(HWND window, UINT dpi, const RECT& suggested) {
+    const SIZE size = SizeOf(suggested);
+    SetWindowPos(window, nullptr, suggested.left, suggested.top, size.cx, size.cy, SWP_NOZORDER | SWP_NOACTIVATE);
+    GuiFont font(dpi);
+    PlaceControls(window, controls_, dpi, font.Handle());
+    // The previous font goes only now that no control draws with it.
+    font_ = std::move(font);
 }
 
 // As a dialog does: a deactivation while the focus is elsewhere (or nowhere)

@@ -1,11 +1,19 @@
 #pragma once
 // What the three programs' windows have in common: controls made from a
-// layout table, the focus kept across activation, the window class with the
-// program's icon, and a message loop that handles keys as a dialog does.
+// layout table and scaled to the display's DPI, the focus kept across
+// activation, the window class with the program's icon, and a message loop
+// that handles keys as a dialog does.
 #include <windows.h>
 
+#include <memory>
 #include <span>
 #include <string>
+#include <type_traits>
+
+// windowsx.h has no cracker for WM_DPICHANGED:
+// void OnDpiChanged(HWND window, UINT dpi, const RECT* suggested)
+#define HANDLE_WM_DPICHANGED(hwnd, wParam, lParam, fn) \
+    ((fn)((hwnd), HIWORD(wParam), reinterpret_cast<const RECT*>(lParam)), 0L)
 
 namespace morvane {
 
@@ -14,8 +22,8 @@ enum class ControlKind { kLabel, kEditBox, kButton, kListBox, kStatusBar };
 // The window class that makes a control of `kind`.
 const char* WindowClassOf(ControlKind kind);
 
-// One row of a window's layout table. Positions are client-area pixels;
-// `style` is added to WS_CHILD | WS_VISIBLE.
+// One row of a window's layout table. Positions are client-area pixels at
+// 96 DPI; `style` is added to WS_CHILD | WS_VISIBLE.
 struct ControlLayout {
     int id;
     ControlKind kind;
@@ -25,10 +33,76 @@ struct ControlLayout {
     DWORD extended_style;
 };
 
+// The DPI the layout tables are drawn for.
+inline constexpr UINT kLayoutDpi = 96;
+
+// A length of a layout table in pixels at `dpi`, rounded to the nearest.
+int ScaleToDpi(int layout_pixels, UINT dpi);
+
+// The DPI the system made its stock objects for (that of the primary
+// monitor when the user logged on).
+UINT SystemDpi();
+
+// The DPI of the monitor `window` is on where the system tells it (Windows 10
+// 1607 and later), else the system DPI.
+UINT DpiOfWindow(HWND window);
+
+// The outer size at `dpi` of a window with this style whose layout gives it
+// `layout_size` at 96 DPI: `layout_size` scaled, but never less than its
+// client area scaled in the frame and title bar the system draws at `dpi`.
+// `layout_size` itself at 96 DPI.
+SIZE OuterSizeForDpi(SIZE layout_size, DWORD style, DWORD extended_style, UINT dpi);
+
+// The default GUI font at one DPI. The stock object is the system's dialog
+// font for its code page (SimSun 9 pt on Chinese systems), made for the
+// system DPI: it serves as it is there, and at any other DPI a font of the
+// same face at that DPI's size is made and owned.
+class GuiFont {
+public:
+    GuiFont() = default;  // the stock object
+    explicit GuiFont(UINT dpi);
+    HFONT Handle() const;
+
+private:
+    struct Deleter {
+        void operator()(HFONT font) const { DeleteObject(font); }
+    };
+    std::unique_ptr<std::remove_pointer_t<HFONT>, Deleter> made_;
+};
+
 // Creates the controls of `layout` as children of `parent`, in the table's
-// order (which is the Tab order), each in the default GUI font. False as
-// soon as one cannot be made.
-bool CreateControls(HWND parent, std::span<const ControlLayout> layout);
+// order (which is the Tab order), placed for `dpi` and drawn in `font`.
+// False as soon as one cannot be made.
+bool CreateControls(HWND parent, std::span<const ControlLayout> layout, UINT dpi = kLayoutDpi,
+                    HFONT font = static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT)));
+
+// Places the controls that CreateControls made from `layout` for `dpi` and
+// gives them `font`; their texts, selections and the focus stay. A status
+// bar lays itself along the bottom edge.
+void PlaceControls(HWND parent, std::span<const ControlLayout> layout, UINT dpi, HFONT font);
+
+// A program window laid out from its table: its outer size and its controls
+// scaled to the DPI of the monitor it opens on, and again whenever it moves
+// to a monitor of another scale.
+class ScaledLayout {
+public:
+    // `outer_size`: the window's size at 96 DPI, frame and title bar included.
+    ScaledLayout(std::span<const ControlLayout> controls, SIZE outer_size)
+        : controls_(controls), outer_size_(outer_size) {}
+
+    // From WM_CREATE: sizes the window for its DPI and makes its controls.
+    // False as soon as one cannot be made.
+    bool Create(HWND window);
+
+    // WM_DPICHANGED: the window takes the `suggested` rectangle (screen
+    // coordinates), its controls their places and font for `dpi`.
+    void OnDpiChanged(HWND window, UINT dpi, const RECT& suggested);
+
+private:
+    std::span<const ControlLayout> controls_;
+    SIZE outer_size_;
+    GuiFont font_;
+};
 
 // A plain window, unlike a dialog, does not give the focus back to its
 // controls when it is activated again (after a message box, or switching

@@ -47,12 +47,13 @@ bool edit_mode = false;
 std::string opened_card_file;
 bool start_up_ended_program = false;
 FocusKeeper focus_keeper;
+ScaledLayout window_layout{kLayout, {kWindowWidth, kWindowHeight}};
 
 void SetControlText(HWND window, int id, const std::string& text) { SetDlgItemTextA(window, id, text.c_str()); }
 
 // The boxes take as much text as an edit control can hold, not 32767 bytes.
 bool CreateEditorControls(HWND window) {
-    if (!CreateControls(window, kLayout)) return false;
+    if (!window_layout.Create(window)) return false;
     for (const ControlLayout& control : kLayout)
         if (control.kind == kEditBox) SendDlgItemMessageA(window, control.id, EM_SETLIMITTEXT, 0, 0);
     return true;
@@ -146,6 +147,10 @@ HWND OnNextDialogControl(HWND window, HWND target, BOOL is_handle) {
     return next;
 }
 
+void OnDpiChanged(HWND window, UINT dpi, const RECT* suggested) {
+    window_layout.OnDpiChanged(window, dpi, *suggested);
+}
+
 void OnDestroy(HWND) { PostQuitMessage(0); }
 
 LRESULT CALLBACK EditorProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -155,6 +160,7 @@ LRESULT CALLBACK EditorProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
         HANDLE_MSG(window, WM_COMMAND, OnCommand);
         HANDLE_MSG(window, WM_ACTIVATE, OnActivate);
         HANDLE_MSG(window, WM_NEXTDLGCTL, OnNextDialogControl);
+        HANDLE_MSG(window, WM_DPICHANGED, OnDpiChanged);
         HANDLE_MSG(window, WM_DESTROY, OnDestroy);
     }
     return DefWindowProcA(window, message, wParam, lParam);

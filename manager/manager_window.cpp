@@ -76,6 +76,7 @@ constexpr SelectionGuard kShortcutGuard = {"创建快捷方式", "请选择要�
 // Set once at start-up.
 std::string program_directory;
 FocusKeeper focus_keeper;
+ScaledLayout window_layout{kLayout, {kWindowWidth, kWindowHeight}};
 
 HWND CardList(HWND window) { return GetDlgItem(window, 列表框1); }
 HWND StatusBar(HWND window) { return GetDlgItem(window, 状态条1); }
@@ -170,7 +171,7 @@ void FillCardList(HWND window) {
 }
 
 BOOL OnCreate(HWND window, LPCREATESTRUCT) {
-    if (!CreateControls(window, kLayout)) return FALSE;
+    if (!window_layout.Create(window)) return FALSE;
     program_directory = ProgramDirectory();
     FillCardList(window);
     return TRUE;
@@ -212,6 +213,10 @@ void OnActivate(HWND window, UINT state, HWND, BOOL minimized) {
     focus_keeper.OnActivate(window, state, minimized, CardList(window));
 }
 
+void OnDpiChanged(HWND window, UINT dpi, const RECT* suggested) {
+    window_layout.OnDpiChanged(window, dpi, *suggested);
+}
+
 void OnDestroy(HWND) { PostQuitMessage(0); }
 
 LRESULT CALLBACK ManagerWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -221,6 +226,7 @@ LRESULT CALLBACK ManagerWindowProc(HWND window, UINT message, WPARAM wParam, LPA
         HANDLE_MSG(window, WM_SETCURSOR, OnSetCursor);
         HANDLE_MSG(window, WM_CTLCOLORLISTBOX, OnCtlColorListBox);
         HANDLE_MSG(window, WM_ACTIVATE, OnActivate);
+        HANDLE_MSG(window, WM_DPICHANGED, OnDpiChanged);
         HANDLE_MSG(window, WM_DESTROY, OnDestroy);
         default: return DefWindowProcA(window, message, wParam, lParam);
     }

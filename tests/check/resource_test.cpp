@@ -223,6 +223,50 @@ TEST_P(ProgramResourcesTest, ManifestAsksForCommonControls6) {
     EXPECT_NE(element.find("publicKeyToken=\"6595b64144ccf1df\""), std::string::npos) << element;
 }
 
+// The first element `<name ...>...</name>` or `<name .../>` of the manifest,
+// whole; empty when there is none.
+std::string ManifestElement(const std::string& manifest, const std::string& name) {
+    const std::size_t start = manifest.find("<" + name + " ");
+    if (start == std::string::npos) return {};
+    const std::size_t tag_end = manifest.find('>', start);
+    if (tag_end == std::string::npos) return {};
+    if (manifest[tag_end - 1] == '/') return manifest.substr(start, tag_end + 1 - start);
+    const std::size_t end = manifest.find("</" + name + ">", tag_end);
+    if (end == std::string::npos) return {};
+    return manifest.substr(start, end + name.size() + 3 - start);
+}
+
+// Per-monitor awareness, version 2 first; "true/pm" for the systems before
+// Windows 10 1607, which read only dpiAware.
+TEST_P(ProgramResourcesTest, ManifestDeclaresDpiAwarenessInvokerRightsAndWindows7To11) {
+    DataModule module(ProgramFile(GetParam()));
+    ASSERT_NE(module.module, nullptr);
+    std::optional<std::string> manifest = module.Resource(RT_MANIFEST, MAKEINTRESOURCEA(1));
+    ASSERT_TRUE(manifest) << "no manifest with id 1";
+    EXPECT_EQ(ManifestElement(*manifest, "dpiAwareness"),
+              "<dpiAwareness xmlns=\"http://schemas.microsoft.com/SMI/2016/WindowsSettings\">"
+              "PerMonitorV2, PerMonitor</dpiAwareness>");
+    EXPECT_EQ(ManifestElement(*manifest, "dpiAware"),
+              "<dpiAware xmlns=\"http://schemas.microsoft.com/SMI/2005/WindowsSettings\">true/pm</dpiAware>");
+    const std::string settings = ManifestElement(*manifest, "application");
+    EXPECT_NE(settings.find("xmlns=\"urn:schemas-microsoft-com:asm.v3\""), std::string::npos) << settings;
+    EXPECT_NE(settings.find("<windowsSettings>"), std::string::npos) << settings;
+
+    const std::string trust = ManifestElement(*manifest, "trustInfo");
+    EXPECT_NE(trust.find("xmlns=\"urn:schemas-microsoft-com:asm.v3\""), std::string::npos) << trust;
+    const std::string level = ManifestElement(trust, "requestedExecutionLevel");
+    EXPECT_NE(level.find("level=\"asInvoker\""), std::string::npos) << level;
+
+    const std::string compatibility = ManifestElement(*manifest, "compatibility");
+    EXPECT_NE(compatibility.find("xmlns=\"urn:schemas-microsoft-com:compatibility.v1\""), std::string::npos);
+    const char* const windows_7_8_81_10[] = {"{35138b9a-5d96-4fbd-8e2d-a2440225f93a}",
+                                             "{4a2f28e3-53b9-4441-ba9c-d69d4a4a6e38}",
+                                             "{1f676c76-80e1-4239-95bb-83d0f6d0da78}",
+                                             "{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}"};
+    for (const char* id : windows_7_8_81_10)
+        EXPECT_NE(compatibility.find("<supportedOS Id=\"" + std::string(id) + "\"/>"), std::string::npos) << id;
+}
+
 TEST_P(ProgramResourcesTest, ImportsOnlyWindowsSystemDlls) {
     const std::vector<std::string> dlls = ImportedDlls(ProgramFile(GetParam()));
     ASSERT_FALSE(dlls.empty()) << "no import table read";

@@ -25,64 +25,7 @@ void CollectFiles(const std::string& root, const std::string& relative, std::vec
     FindClose(search);
 }
 
-// A device-independent copy of the bitmap's pixels, top row first.
-std::vector<COLORREF> PixelsOf(HBITMAP bitmap, SIZE size) {
-    std::vector<COLORREF> pixels(static_cast<std::size_t>(size.cx) * static_cast<std::size_t>(size.cy));
-    BITMAPINFO info{};
-    info.bmiHeader = {sizeof(BITMAPINFOHEADER), size.cx, -size.cy, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
-    HDC reader = CreateCompatibleDC(nullptr);
-    GetDIBits(reader, bitmap, 0, static_cast<UINT>(size.cy), pixels.data(), &info, DIB_RGB_COLORS);
-    DeleteDC(reader);
-    return pixels;
-}
-
-// Draws into a fresh bitmap of `size` the screen's pixels at `origin` (when
-// `caption` is null) or the caption on `background`.
-std::vector<COLORREF> Render(SIZE size, POINT origin, const std::string* caption, HGDIOBJ font, UINT format,
-                             COLORREF background) {
-    HDC screen = GetDC(nullptr);
-    HDC memory = CreateCompatibleDC(screen);
-    HBITMAP bitmap = CreateCompatibleBitmap(screen, size.cx, size.cy);
-    HGDIOBJ old_bitmap = SelectObject(memory, bitmap);
-    if (!caption) {
-        BitBlt(memory, 0, 0, size.cx, size.cy, screen, origin.x, origin.y, SRCCOPY);
-    } else {
-        RECT all{0, 0, size.cx, size.cy};
-        HBRUSH brush = CreateSolidBrush(background);
-        FillRect(memory, &all, brush);
-        DeleteObject(brush);
-        HGDIOBJ old_font = SelectObject(memory, font);
-        SetBkMode(memory, TRANSPARENT);
-        SetTextColor(memory, GetSysColor(COLOR_BTNTEXT));
-        DrawTextA(memory, caption->c_str(), static_cast<int>(caption->size()), &all, format);
-        SelectObject(memory, old_font);
-    }
-    SelectObject(memory, old_bitmap);
-    DeleteDC(memory);
-    ReleaseDC(nullptr, screen);
-    std::vector<COLORREF> pixels = PixelsOf(bitmap, size);
-    DeleteObject(bitmap);
-    return pixels;
-}
-
 }  // namespace
-
-std::size_t PixelsDifferingFromCaption(HWND control, const std::string& caption, HGDIOBJ font, UINT format,
-                                       int inset) {
-    RECT area{};
-    GetWindowRect(control, &area);
-    InflateRect(&area, -inset, -inset);
-    const SIZE size{area.right - area.left, area.bottom - area.top};
-    const std::vector<COLORREF> shown = Render(size, {area.left, area.top}, nullptr, nullptr, 0, 0);
-    const std::vector<COLORREF> drawn = Render(size, {}, &caption, font, format, shown.back());
-    // Compared as ink or not, so that a button's shaded face does not count.
-    const auto ink = [](COLORREF pixel) {
-        return (GetRValue(pixel) + GetGValue(pixel) + GetBValue(pixel)) < 3 * 110;
-    };
-    std::size_t differing = 0;
-    for (std::size_t i = 0; i < shown.size(); ++i) differing += ink(shown[i]) != ink(drawn[i]);
-    return differing;
-}
 
 std::string Readable(std::string_view gbk) {
     if (gbk.empty()) return {};

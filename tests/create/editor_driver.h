@@ -86,14 +86,6 @@ inline std::string CardBytes(std::string_view serial, const std::vector<std::str
 // GBK text as UTF-8, so that failure messages show the Chinese.
 std::string Readable(std::string_view gbk);
 
-// How many pixels of the control as the screen shows it, less `inset`
-// pixels on each side (a button's frame), differ in being ink (dark) or not
-// from its caption drawn in `font` with DrawText `format`. Tells which font a control of
-// another process draws with, which WM_GETFONT cannot tell across
-// processes under wine.
-std::size_t PixelsDifferingFromCaption(HWND control, const std::string& caption, HGDIOBJ font, UINT format,
-                                       int inset = 0);
-
 // Every file below `directory`, as paths relative to it, sorted.
 std::vector<std::string> FilesBelow(const std::string& directory);
 

@@ -119,7 +119,8 @@ COLORREF ColourOfDibPixel(COLORREF pixel) {
     return RGB((pixel >> 16) & 0xFF, (pixel >> 8) & 0xFF, pixel & 0xFF);
 }
 
-Pixels DrawIconOn(HICON icon, int width, int height, COLORREF background) {
+// What `draw` paints on a `background` of width x height.
+Pixels DrawnOn(int width, int height, COLORREF background, const std::function<void(HDC, RECT)>& draw) {
     Pixels pixels(static_cast<std::size_t>(width) * height);
     HDC screen = GetDC(nullptr);
     HDC memory = CreateCompatibleDC(screen);
@@ -129,7 +130,7 @@ Pixels DrawIconOn(HICON icon, int width, int height, COLORREF background) {
     RECT all{0, 0, width, height};
     FillRect(memory, &all, brush);
     DeleteObject(brush);
-    DrawIconEx(memory, 0, 0, icon, width, height, 0, nullptr, DI_NORMAL);
+    draw(memory, all);
     SelectObject(memory, old);
     BITMAPINFO info{};
     info.bmiHeader.biSize = sizeof(info.bmiHeader);
@@ -143,6 +144,11 @@ Pixels DrawIconOn(HICON icon, int width, int height, COLORREF background) {
     DeleteDC(memory);
     ReleaseDC(nullptr, screen);
     return pixels;
+}
+
+Pixels DrawIconOn(HICON icon, int width, int height, COLORREF background) {
+    return DrawnOn(width, height, background,
+                   [&](HDC dc, RECT) { DrawIconEx(dc, 0, 0, icon, width, height, 0, nullptr, DI_NORMAL); });
 }
 
 bool CloseColours(COLORREF a, COLORREF b) {
@@ -508,6 +514,30 @@ std::pair<DWORD, DWORD> EditSelection(HWND edit) {
 }
 
 HFONT FontOf(HWND control) { return reinterpret_cast<HFONT>(Send(control, WM_GETFONT)); }
+
+std::size_t PixelsDifferingFromCaption(HWND control, const std::string& caption, HGDIOBJ font, UINT format,
+                                       int inset) {
+    RECT area{};
+    GetWindowRect(control, &area);
+    InflateRect(&area, -inset, -inset);
+    const Pixels shown = CaptureScreen(area);
+    if (shown.empty()) return 0;
+    const Pixels drawn =
+        DrawnOn(area.right - area.left, area.bottom - area.top, ColourOfDibPixel(shown.back()), [&](HDC dc, RECT all) {
+            HGDIOBJ old_font = SelectObject(dc, font);
+            SetBkMode(dc, TRANSPARENT);
+            SetTextColor(dc, GetSysColor(COLOR_BTNTEXT));
+            DrawTextA(dc, caption.c_str(), static_cast<int>(caption.size()), &all, format);
+            SelectObject(dc, old_font);
+        });
+    // Compared as ink or not, so that a button's shaded face does not count.
+    const auto ink = [](COLORREF pixel) {
+        return (GetRValue(pixel) + GetGValue(pixel) + GetBValue(pixel)) < 3 * 110;
+    };
+    std::size_t differing = 0;
+    for (std::size_t i = 0; i < shown.size(); ++i) differing += ink(shown[i]) != ink(drawn[i]);
+    return differing;
+}
 
 std::vector<COLORREF> ScreenPixels(RECT area) {
     std::vector<COLORREF> pixels = CaptureScreen(area);

@@ -152,6 +152,45 @@ TEST_F(CreateControlsTest, EmptyTableMakesNothingAndMissingParentIsRefused) {
     EXPECT_FALSE(CreateControls(nullptr, kEveryKind));
 }
 
+using ScaledLayoutTest = ScaffoldTest;
+
+LONG FontHeight(HFONT font) {
+    LOGFONTA logical{};
+    return GetObjectA(font, sizeof logical, &logical) ? logical.lfHeight : 0;
+}
+
+// The programs' own tests see a window laid out at another DPI from outside;
+// only here can the font it makes be looked at: the stock font's face at the
+// height for that DPI, given to every control, and freed once the window is
+// back at the system's DPI, where the stock font serves again.
+TEST_F(ScaledLayoutTest, AFontMadeForAnotherDpiServesEveryControlAndIsFreedAfterwards) {
+    static constexpr ControlLayout kControls[] = {
+        {801, ControlKind::kLabel, 8, 9, 64, 17, "密保卡名：", SS_LEFT, 0},
+        {802, ControlKind::kEditBox, 96, 8, 160, 20, "", WS_TABSTOP | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE},
+    };
+    UniqueWindow window = MakeTopLevel();
+    ASSERT_TRUE(window);
+    ScaledLayout layout(kControls, {400, 300});
+    ASSERT_TRUE(layout.Create(window.get()));
+    const auto stock = reinterpret_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
+    const auto font_of = [&](int id) {
+        return reinterpret_cast<HFONT>(SendDlgItemMessageA(window.get(), id, WM_GETFONT, 0, 0));
+    };
+    ASSERT_EQ(font_of(802), stock) << "the test process runs at the system DPI";
+
+    const UINT system_dpi = SystemDpi();
+    const UINT other_dpi = system_dpi * 3 / 2;
+    layout.OnDpiChanged(window.get(), other_dpi, {60, 50, 660, 500});
+    const HFONT made = font_of(802);
+    EXPECT_EQ(FontHeight(made), MulDiv(FontHeight(stock), static_cast<int>(other_dpi), static_cast<int>(system_dpi)));
+    EXPECT_EQ(font_of(801), made);
+
+    layout.OnDpiChanged(window.get(), system_dpi, {40, 40, 440, 340});
+    EXPECT_EQ(font_of(801), stock);
+    EXPECT_EQ(font_of(802), stock);
+    EXPECT_EQ(GetObjectType(made), 0u) << "the font made for " << other_dpi << " DPI is freed";
+}
+
 // Two boxes and a button in one window, and a second window elsewhere.
 class FocusKeeperTest : public ScaffoldTest {
 protected:
