@@ -36,17 +36,28 @@ run_preset native
 run_preset native-sanitize
 
 # The window tests need a display; a private Xvfb serves them. One wineserver
-# serves the whole run, so that no wine process has to start one, or meets
-# one that is shutting down.
+# per prefix serves the whole run, so that no wine process has to start one,
+# or meets one that is shutting down. The display scale tests have a prefix
+# of their own, made at 144 DPI (tests/scale/CMakeLists.txt).
 source scripts/xvfb.sh
 prefix=$PWD/build/windows/wineprefix
+scale_prefix=$PWD/build/windows/wineprefix-144dpi
 start_wineserver() {
     cmake/wine-run.sh "$prefix" cmd /c exit >/dev/null 2>&1
-    WINEPREFIX=$prefix wineserver -w
-    WINEPREFIX=$prefix wineserver -p
+    cmake/wine-run.sh --dpi 144 "$scale_prefix" cmd /c exit >/dev/null 2>&1
+    for p in "$prefix" "$scale_prefix"; do
+        WINEPREFIX=$p wineserver -w
+        WINEPREFIX=$p wineserver -p
+        # The prefix's services start with the first program and, the server
+        # staying, never end: started by a test's discovery they would hold
+        # its output open until ctest gives up on it.
+        cmake/wine-run.sh "$p" cmd /c exit >/dev/null 2>&1
+    done
 }
 finish() {
-    WINEPREFIX=$prefix wineserver -k 2>/dev/null || true
+    for p in "$prefix" "$scale_prefix"; do
+        WINEPREFIX=$p wineserver -k 2>/dev/null || true
+    done
     stop_xvfb
 }
 start_xvfb
