@@ -67,7 +67,7 @@ $(cat "$1")
         }
         $_ = $out;
         my $balanced = qr/(?<inner>(?:[^()]++|\((?&inner)\))*)/;
-        s/\$?\(\($balanced\)\)/ /g;
+        s/\$?\(\($balanced\)\)/_/g;
         s/\b[A-Za-z_][A-Za-z0-9_]*=\([^)]*\)/ /g;
         s/\$\{[^}]*\}/_/g;
         s/^\s*[^\s()][^()\n]*\)\s*$//mg;   # the patterns of a case

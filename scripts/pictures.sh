@@ -30,6 +30,10 @@ source scripts/wine-desktop.sh
 prefix=$build/wineprefix-pictures$suffix
 wine_desktop_prefix "$prefix" --dpi "$dpi"
 
+# Each window opens at (50, 50) of a desktop that holds the largest of them,
+# the editor, at this scale; the screen holds the desktop.
+desktop=$(( 560 * dpi / 96 ))x$(( 480 * dpi / 96 ))
+XVFB_SCREEN=$(( 560 * dpi / 96 > 1024 ? 560 * dpi / 96 : 1024 ))x$(( 480 * dpi / 96 > 768 ? 480 * dpi / 96 : 768 ))x24
 start_xvfb
 scratch=$(mktemp -d)
 finish() {
@@ -48,7 +52,7 @@ screen_y() { echo $(( 50 + (22 + $1) * dpi / 96 )); }
 start() {  # title, program, arguments...
     local title=$1
     shift
-    wine_desktop_start "$prefix" shot 800x600 "$PROGRAM_DIRECTORY" "$@"
+    wine_desktop_start "$prefix" shot "$desktop" "$PROGRAM_DIRECTORY" "$@"
     wine_desktop_wait_for_window "$title" || { echo "pictures: the window \"$title\" did not appear" >&2; exit 1; }
     WINDOW=$(xdotool search --name "^$title\$" | head -n 1)
 }

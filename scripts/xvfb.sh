@@ -1,11 +1,11 @@
 # Sourced: start_xvfb picks a free display, starts Xvfb on it and exports
-# DISPLAY; stop_xvfb ends it.
+# DISPLAY; stop_xvfb ends it. XVFB_SCREEN sets the screen (default 1024x768x24).
 start_xvfb() {
     local display=90
     while [ -e "/tmp/.X${display}-lock" ] || [ -e "/tmp/.X11-unix/X${display}" ]; do
         display=$((display + 1))
     done
-    Xvfb ":$display" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+    Xvfb ":$display" -screen 0 "${XVFB_SCREEN:-1024x768x24}" -nolisten tcp >/dev/null 2>&1 &
     XVFB_PID=$!
     local waited=0
     until xdpyinfo -display ":$display" >/dev/null 2>&1; do
