@@ -7,7 +7,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/setup.sh
 cmake --preset windows >/dev/null
-cmake --build --preset windows -j "$(nproc)" --target window_bench >/dev/null
+cmake --build --preset windows -j "$(nproc)" --target window_bench check_program create_program manager_program >/dev/null
 if [ -z "${DISPLAY:-}" ]; then
   source scripts/xvfb.sh
   start_xvfb
