@@ -1,5 +1,6 @@
 // Median times of the card store's three operations for a card of 26 rows
-// of 9 cells, with each private-profile implementation of this build. A
+// of 9 cells, with the project's own INI layer, which the programs use, and
+// on Windows also with the platform's private-profile functions. A
 // save flushes its data to the disk; it is timed again without that flush,
 // to show what the flush costs on the disk the bench store lies on.
 // Usage: card_bench [runs]   (at least 1000 runs; prints one line a figure)
@@ -18,6 +19,8 @@
 
 #ifdef _WIN32
 #include <windows.h>
+
+#include "windows_profile.h"
 #else
 #include <sys/stat.h>
 #endif
@@ -53,24 +56,37 @@ std::string Grid() {
 // The machine's file system less the flush of a save's data.
 class WithoutDataFlush final : public morvane::files::FileSystem {
 public:
-    bool FlushToDisk(const std::string&) override { return true; }
+    bool FlushToDisk(const morvane::FilePath&) override { return true; }
 };
+
+std::string Printable(const morvane::FilePath& path) {
+#ifdef _WIN32
+    const int length = WideCharToMultiByte(CP_UTF8, 0, path.data(), static_cast<int>(path.size()), nullptr, 0,
+                                           nullptr, nullptr);
+    std::string utf8(static_cast<std::size_t>(std::max(length, 0)), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, path.data(), static_cast<int>(path.size()), utf8.data(), length, nullptr, nullptr);
+    return utf8;
+#else
+    return path;
+#endif
+}
 
 }  // namespace
 
 int main(int argc, char** argv) {
     const int runs = std::max(1000, argc > 1 ? std::atoi(argv[1]) : 1000);
-    const std::string directory = morvane::ProgramDirectory() + morvane::kPathSeparator + "bench-store";
+    const morvane::FilePath directory =
+        morvane::ProgramDirectory() + morvane::kPathSeparator + morvane::PathFromAscii("bench-store");
 #ifdef _WIN32
-    CreateDirectoryA(directory.c_str(), nullptr);
-    CreateDirectoryA(morvane::CardStoreDirectory(directory).c_str(), nullptr);
+    CreateDirectoryW(directory.c_str(), nullptr);
+    CreateDirectoryW(morvane::CardStoreDirectory(directory).c_str(), nullptr);
     const char* platform = "wine/Windows";
 #else
     mkdir(directory.c_str(), 0755);
     mkdir(morvane::CardStoreDirectory(directory).c_str(), 0755);
     const char* platform = "native";
 #endif
-    const std::string card = *morvane::CardFilePath(directory, "bench");
+    const morvane::FilePath card = *morvane::CardFilePath(directory, morvane::PathFromAscii("bench"));
     const std::string content = Grid();
 
     struct Implementation {
@@ -82,7 +98,7 @@ int main(int argc, char** argv) {
     implementations.push_back({"platform", morvane::WindowsProfile()});
 #endif
     std::printf("card of 26 rows x 9 cells, median of %d runs, %s, store %s\n", runs, platform,
-                morvane::CardStoreDirectory(directory).c_str());
+                Printable(morvane::CardStoreDirectory(directory)).c_str());
     for (const Implementation& implementation : implementations) {
         morvane::Profile& profile = implementation.profile;
         if (!morvane::SaveCard(profile, card, "SN-1", content) || morvane::ReadCardContent(profile, card) != content ||

@@ -7,8 +7,8 @@
 // system's loading of themed controls.
 //
 //   minimal_window.exe            ready as soon as the window shows
-//   minimal_window.exe <pattern>  first counts the files that FindFirstFileA
-//                                 and FindNextFileA return for the pattern
+//   minimal_window.exe <pattern>  first counts the files that FindFirstFileW
+//                                 and FindNextFileW return for the pattern
 //                                 and shows the count as the window's title
 #include <windows.h>
 #include <windowsx.h>
@@ -20,27 +20,27 @@
 
 namespace {
 
-constexpr char kClassName[] = "MorvaneMinimalWindow";
+constexpr wchar_t kClassName[] = L"MorvaneMinimalWindow";
 constexpr int kEditId = 100;
 
-int CountMatchingFiles(const char* pattern) {
-    WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA(pattern, &found);
+int CountMatchingFiles(const wchar_t* pattern) {
+    WIN32_FIND_DATAW found;
+    HANDLE search = FindFirstFileW(pattern, &found);
     if (search == INVALID_HANDLE_VALUE) return 0;
     int count = 0;
     do {
         ++count;
-    } while (FindNextFileA(search, &found));
+    } while (FindNextFileW(search, &found));
     FindClose(search);
     return count;
 }
 
 BOOL OnCreate(HWND window, LPCREATESTRUCT create) {
-    HWND edit = CreateWindowExA(WS_EX_CLIENTEDGE, "EDIT", "", WS_CHILD | WS_VISIBLE | WS_TABSTOP | ES_AUTOHSCROLL, 8,
+    HWND edit = CreateWindowExW(WS_EX_CLIENTEDGE, L"EDIT", L"", WS_CHILD | WS_VISIBLE | WS_TABSTOP | ES_AUTOHSCROLL, 8,
                                 32, 37, 20, window, reinterpret_cast<HMENU>(static_cast<INT_PTR>(kEditId)),
                                 create->hInstance, nullptr);
     if (!edit) return FALSE;
-    SendMessageA(edit, WM_SETFONT, reinterpret_cast<WPARAM>(GetStockObject(DEFAULT_GUI_FONT)), FALSE);
+    SendMessageW(edit, WM_SETFONT, reinterpret_cast<WPARAM>(GetStockObject(DEFAULT_GUI_FONT)), FALSE);
     return TRUE;
 }
 
@@ -58,38 +58,38 @@ LRESULT CALLBACK MinimalWindowProc(HWND window, UINT message, WPARAM wParam, LPA
             HANDLE_WM_ACTIVATE(window, wParam, lParam, OnActivate);
             return 0;
     }
-    return DefWindowProcA(window, message, wParam, lParam);
+    return DefWindowProcW(window, message, wParam, lParam);
 }
 
 }  // namespace
 
-int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show) {
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show) {
 #ifdef MINIMAL_WINDOW_THEMED
     INITCOMMONCONTROLSEX classes{sizeof classes, ICC_STANDARD_CLASSES};
     InitCommonControlsEx(&classes);
 #endif
-    std::string title;
-    if (__argc >= 2) title = std::to_string(CountMatchingFiles(__argv[1]));
+    std::wstring title;
+    if (__argc >= 2) title = std::to_wstring(CountMatchingFiles(__wargv[1]));
 
-    WNDCLASSEXA window_class{};
+    WNDCLASSEXW window_class{};
     window_class.cbSize = sizeof window_class;
     window_class.lpfnWndProc = MinimalWindowProc;
     window_class.hInstance = instance;
-    window_class.hCursor = LoadCursorA(nullptr, IDC_ARROW);
+    window_class.hCursor = LoadCursorW(nullptr, MAKEINTRESOURCEW(32512));  // IDC_ARROW
     window_class.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
     window_class.lpszClassName = kClassName;
-    if (!RegisterClassExA(&window_class)) return 1;
-    HWND window = CreateWindowExA(0, kClassName, title.c_str(), WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX,
+    if (!RegisterClassExW(&window_class)) return 1;
+    HWND window = CreateWindowExW(0, kClassName, title.c_str(), WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX,
                                   50, 50, 157, 160, nullptr, nullptr, instance, nullptr);
     if (!window) return 1;
     ShowWindow(window, show);
     UpdateWindow(window);
 
     MSG message;
-    while (GetMessageA(&message, nullptr, 0, 0) > 0) {
-        if (IsDialogMessageA(window, &message)) continue;
+    while (GetMessageW(&message, nullptr, 0, 0) > 0) {
+        if (IsDialogMessageW(window, &message)) continue;
         TranslateMessage(&message);
-        DispatchMessageA(&message);
+        DispatchMessageW(&message);
     }
     return static_cast<int>(message.wParam);
 }

@@ -2,7 +2,7 @@
 // a user meets them, each figure as a median of repeated runs and each ratio
 // taken within the same run:
 //   - Morvane with 10,000 cards: start to the list filled, against a program
-//     that only enumerates the same directory with FindFirstFileA and shows
+//     that only enumerates the same directory with FindFirstFileW and shows
 //     the count (and the enumeration alone, in this process);
 //   - check: start to ready for input, against minimal_window.exe, bare and
 //     with the themed common controls;
@@ -31,11 +31,13 @@
 
 namespace {
 
+using morvane::test::Gbk;
 using morvane::test::RunningProgram;
+using morvane::test::Wide;
 using Clock = std::chrono::steady_clock;
 
 constexpr int kCardCount = 10000;
-constexpr char kMinimalWindowClass[] = "MorvaneMinimalWindow";
+constexpr wchar_t kMinimalWindowClass[] = L"MorvaneMinimalWindow";
 constexpr auto kDeadline = std::chrono::seconds(20);
 
 double MillisecondsSince(Clock::time_point start) {
@@ -64,22 +66,23 @@ bool PollUntil(const std::function<bool()>& condition) {
     return true;
 }
 
-HWND WindowOfClass(const RunningProgram& program, const char* class_name) {
+HWND WindowOfClass(const RunningProgram& program, const wchar_t* class_name) {
     for (HWND window : program.TopLevelWindows(false))
-        if (morvane::test::ClassOf(window) == class_name) return window;
+        if (morvane::test::ClassOf(window) == Gbk(class_name)) return window;
     return nullptr;
 }
 
-std::string Join(const std::string& directory, const std::string& name) {
-    return directory + morvane::kPathSeparator + name;
-}
+// Paths here are GBK, as the harness takes them.
+std::string Join(const std::string& directory, const std::string& name) { return directory + "\\" + name; }
+
+std::string CardStoreOf(const std::string& directory) { return Join(directory, "cards"); }
 
 bool CopyPrograms(const std::string& directory, std::initializer_list<const char*> programs) {
-    CreateDirectoryA(directory.c_str(), nullptr);
-    CreateDirectoryA(morvane::CardStoreDirectory(directory).c_str(), nullptr);
-    const std::string from = morvane::ProgramDirectory();
+    CreateDirectoryW(Wide(directory).c_str(), nullptr);
+    CreateDirectoryW(Wide(CardStoreOf(directory)).c_str(), nullptr);
+    const std::string from = Gbk(morvane::ProgramDirectory());
     for (const char* program : programs) {
-        if (!CopyFileA(Join(from, program).c_str(), Join(directory, program).c_str(), FALSE)) {
+        if (!CopyFileW(Wide(Join(from, program)).c_str(), Wide(Join(directory, program)).c_str(), FALSE)) {
             std::fprintf(stderr, "cannot copy %s to %s\n", program, directory.c_str());
             return false;
         }
@@ -88,13 +91,13 @@ bool CopyPrograms(const std::string& directory, std::initializer_list<const char
 }
 
 int CountMatchingFiles(const std::string& pattern) {
-    WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA(pattern.c_str(), &found);
+    WIN32_FIND_DATAW found;
+    HANDLE search = FindFirstFileW(Wide(pattern).c_str(), &found);
     if (search == INVALID_HANDLE_VALUE) return 0;
     int count = 0;
     do {
         ++count;
-    } while (FindNextFileA(search, &found));
+    } while (FindNextFileW(search, &found));
     FindClose(search);
     return count;
 }
@@ -107,11 +110,12 @@ std::string CardText(int number) {
 
 // Card names of the kind users give: Chinese, with a number.
 bool FillCardStore(const std::string& directory, int count) {
-    const std::string store = morvane::CardStoreDirectory(directory);
+    const std::string store = CardStoreOf(directory);
     if (CountMatchingFiles(Join(store, "*.ini")) == count) return true;
     for (int number = 0; number < count; ++number) {
         const std::string path = Join(store, "网银卡" + std::to_string(number) + ".ini");
-        HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+        HANDLE file =
+            CreateFileW(Wide(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
         if (file == INVALID_HANDLE_VALUE) return false;
         const std::string text = CardText(number);
         DWORD written = 0;
@@ -152,13 +156,13 @@ bool CountShown(const RunningProgram& program) {
 }
 
 // Shown, the focus in one of its controls, and taking messages.
-bool ReadyForInput(const RunningProgram& program, const char* class_name) {
+bool ReadyForInput(const RunningProgram& program, const wchar_t* class_name) {
     HWND window = WindowOfClass(program, class_name);
     if (!window || !IsWindowVisible(window)) return false;
     HWND focus = morvane::test::FocusedWindow(window);
     if (!focus || !IsChild(window, focus)) return false;
     DWORD_PTR ignored = 0;
-    return SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_NORMAL, 5000, &ignored) != 0;
+    return SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_NORMAL, 5000, &ignored) != 0;
 }
 
 void PrintFigure(const char* what, const std::vector<double>& milliseconds) {
@@ -173,7 +177,7 @@ bool BenchManager(const std::string& scratch, int runs) {
         std::fprintf(stderr, "cannot lay out %d cards in %s\n", kCardCount, directory.c_str());
         return false;
     }
-    const std::string pattern = Join(morvane::CardStoreDirectory(directory), "*.ini");
+    const std::string pattern = Join(CardStoreOf(directory), "*.ini");
     std::vector<double> manager, enumerator, in_process, ratios;
     // The first run of each only warms the file cache.
     for (int run = 0; run <= runs; ++run) {
@@ -197,7 +201,7 @@ bool BenchManager(const std::string& scratch, int runs) {
     std::printf("Morvane, %d cards\n", kCardCount);
     PrintFigure("  start to list filled", manager);
     PrintFigure("  enumerating program: start to count shown", enumerator);
-    PrintFigure("  FindFirstFileA/FindNextFileA alone, in this process", in_process);
+    PrintFigure("  FindFirstFileW/FindNextFileW alone, in this process", in_process);
     std::printf("%-58s median %8.2f\n", "  ratio Morvane / enumerating program (per run)", Median(ratios));
     return true;
 }
@@ -219,7 +223,7 @@ bool BenchCheck(const std::string& scratch, int runs, int queries) {
         if (row != 'A') content += "\r\n";
         for (int cell = 1; cell <= 9; ++cell) content += (cell > 1 ? "," : "") + std::to_string((row * 7 + cell * 13) % 90 + 10);
     }
-    const std::optional<std::string> card_file = morvane::CardFilePath(directory, card_name);
+    const std::optional<morvane::FilePath> card_file = morvane::CardFilePath(Wide(directory), Wide(card_name));
     if (!card_file || !morvane::SaveCard(*card_file, "123456", content)) {
         std::fprintf(stderr, "cannot save the card in %s\n", directory.c_str());
         return false;
@@ -303,9 +307,8 @@ bool BenchCheck(const std::string& scratch, int runs, int queries) {
 int main(int argc, char** argv) {
     const int runs = std::max(1, argc > 1 ? std::atoi(argv[1]) : 11);
     const int queries = std::max(2, argc > 2 ? std::atoi(argv[2]) : 200);
-    const std::string bin = morvane::ProgramDirectory();
-    const std::string scratch = Join(morvane::DirectoryOfProgramFile(bin), "bench-scratch");
-    CreateDirectoryA(scratch.c_str(), nullptr);
+    const std::string scratch = Join(Gbk(morvane::DirectoryOfProgramFile(morvane::ProgramDirectory())), "bench-scratch");
+    CreateDirectoryW(Wide(scratch).c_str(), nullptr);
     const bool measured = BenchManager(scratch, runs) && BenchCheck(scratch, runs, queries);
     return measured ? 0 : 1;
 }

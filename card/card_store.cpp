@@ -1,6 +1,5 @@
 #include "card_store.h"
 
-#include "dbcs.h"
 #include "file_ops.h"
 #include "paths.h"
 #include "profile_text.h"
@@ -9,9 +8,13 @@ namespace morvane {
 
 std::string RowLetter(int row_number) { return std::string(1, static_cast<char>('A' + row_number - 1)); }
 
-bool CardFileExists(const std::string& card_file) { return files::IsRegularFile(card_file); }
+bool CardFileExists(const FilePath& card_file) { return files::IsRegularFile(card_file); }
 
-std::string ReadCardContent(Profile& profile, const std::string& card_file) {
+std::string ReadSerialNumber(const FilePath& card_file) {
+    return OwnProfile().ReadValue(card_file, kInfoSection, kSerialNumberKey);
+}
+
+std::string ReadCardContent(Profile& profile, const FilePath& card_file) {
     std::string content;
     for (int row = 1; row <= kMaxCardRows; ++row) {
         std::string value = profile.ReadValue(card_file, kCardSection, RowLetter(row));
@@ -22,7 +25,7 @@ std::string ReadCardContent(Profile& profile, const std::string& card_file) {
     return content;
 }
 
-std::string ReadCardContent(const std::string& card_file) { return ReadCardContent(PlatformProfile(), card_file); }
+std::string ReadCardContent(const FilePath& card_file) { return ReadCardContent(OwnProfile(), card_file); }
 
 CardRows SplitCardContent(std::string_view content) {
     CardRows result;
@@ -45,7 +48,7 @@ CardRows SplitCardContent(std::string_view content) {
 
 namespace {
 
-bool WriteCard(Profile& profile, const std::string& file, std::string_view serial_number,
+bool WriteCard(Profile& profile, const FilePath& file, std::string_view serial_number,
                const std::vector<std::string>& rows) {
     if (!profile.WriteValue(file, kInfoSection, kSerialNumberKey, serial_number)) return false;
     int row = 1;
@@ -60,13 +63,13 @@ bool WriteCard(Profile& profile, const std::string& file, std::string_view seria
 
 }  // namespace
 
-bool SaveCard(Profile& profile, const std::string& card_file, std::string_view serial_number,
+bool SaveCard(Profile& profile, const FilePath& card_file, std::string_view serial_number,
               std::string_view content) {
     CardRows split = SplitCardContent(content);
     if (!split.ok) return false;
     if (!IsOpenableCardFile(card_file)) return false;
-    const std::size_t cut = FindLastCharOf(card_file, std::string_view(&kPathSeparator, 1));
-    if (cut == std::string::npos || !files::IsDirectory(card_file.substr(0, cut))) return false;
+    const std::size_t cut = card_file.rfind(kPathSeparator);
+    if (cut == FilePath::npos || !files::IsDirectory(card_file.substr(0, cut))) return false;
     if (files::IsDirectory(card_file) || files::IsReadOnly(card_file)) return false;
 
     // Build the new card beside the old one, from a copy of it so that lines
@@ -74,8 +77,8 @@ bool SaveCard(Profile& profile, const std::string& card_file, std::string_view s
     // The scratch name has one length whatever the card name's, so that
     // IsOpenableCardFile can vouch for it; it never ends in ".ini", so the
     // manager does not list it.
-    const std::string scratch = card_file.substr(0, cut + 1) + "~" + files::UniqueSuffix() + ".tmp";
-    static_assert(1 + files::kUniqueSuffixBytes + 4 == kScratchFileNameBytes);
+    const FilePath scratch = card_file.substr(0, cut + 1) + PathFromAscii("~" + files::UniqueSuffix() + ".tmp");
+    static_assert(1 + files::kUniqueSuffixBytes + 4 == kScratchFileNameLength);
     bool ok = true;
     if (files::IsRegularFile(card_file)) {
         std::string old_bytes;
@@ -89,8 +92,8 @@ bool SaveCard(Profile& profile, const std::string& card_file, std::string_view s
     return ok;
 }
 
-bool SaveCard(const std::string& card_file, std::string_view serial_number, std::string_view content) {
-    return SaveCard(PlatformProfile(), card_file, serial_number, content);
+bool SaveCard(const FilePath& card_file, std::string_view serial_number, std::string_view content) {
+    return SaveCard(OwnProfile(), card_file, serial_number, content);
 }
 
 }  // namespace morvane

@@ -17,12 +17,15 @@ inline constexpr int kMaxCardRows = 26;
 // The row letter of the 1-based row number: "A" for 1 ... "Z" for 26.
 std::string RowLetter(int row_number);
 
-bool CardFileExists(const std::string& card_file);
+bool CardFileExists(const FilePath& card_file);
+
+// The serial number; "" when the file or the key is missing.
+std::string ReadSerialNumber(const FilePath& card_file);
 
 // The card rows A, B, C ... up to the first empty or missing one, at most
 // 26, joined with CR LF; never ends in a line break.
-std::string ReadCardContent(Profile& profile, const std::string& card_file);
-std::string ReadCardContent(const std::string& card_file);
+std::string ReadCardContent(Profile& profile, const FilePath& card_file);
+std::string ReadCardContent(const FilePath& card_file);
 
 // Splits card content into rows at CR LF, lone CR and lone LF. Empty lines
 // (and lines that would read back empty: blanks only, "") carry no row and
@@ -48,8 +51,8 @@ CardRows SplitCardContent(std::string_view content);
 // Fails when the card store is missing, the file is read-only, the content
 // does not split into rows (see SplitCardContent), or a write or the flush
 // fails.
-bool SaveCard(Profile& profile, const std::string& card_file, std::string_view serial_number,
+bool SaveCard(Profile& profile, const FilePath& card_file, std::string_view serial_number,
               std::string_view content);
-bool SaveCard(const std::string& card_file, std::string_view serial_number, std::string_view content);
+bool SaveCard(const FilePath& card_file, std::string_view serial_number, std::string_view content);
 
 }  // namespace morvane

@@ -52,27 +52,27 @@ private:
     HANDLE handle_;
 };
 
-DWORD Attributes(const std::string& path) { return GetFileAttributesA(path.c_str()); }
+DWORD Attributes(const FilePath& path) { return GetFileAttributesW(path.c_str()); }
 
 }  // namespace
 
-bool FileSystem::IsRegularFile(const std::string& path) {
+bool FileSystem::IsRegularFile(const FilePath& path) {
     DWORD attributes = Attributes(path);
     return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
-bool FileSystem::IsDirectory(const std::string& path) {
+bool FileSystem::IsDirectory(const FilePath& path) {
     DWORD attributes = Attributes(path);
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
-bool FileSystem::IsReadOnly(const std::string& path) {
+bool FileSystem::IsReadOnly(const FilePath& path) {
     DWORD attributes = Attributes(path);
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY);
 }
 
-bool FileSystem::ReadAll(const std::string& path, std::string& bytes) {
-    FileHandle file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+bool FileSystem::ReadAll(const FilePath& path, std::string& bytes) {
+    FileHandle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                                 nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file.valid()) return false;
     bytes.clear();
@@ -85,9 +85,9 @@ bool FileSystem::ReadAll(const std::string& path, std::string& bytes) {
     }
 }
 
-bool FileSystem::WriteAll(const std::string& path, const std::string& bytes) {
+bool FileSystem::WriteAll(const FilePath& path, const std::string& bytes) {
     FileHandle file(
-        CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+        CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file.valid()) return false;
     std::size_t done = 0;
     while (done < bytes.size()) {
@@ -101,48 +101,48 @@ bool FileSystem::WriteAll(const std::string& path, const std::string& bytes) {
 
 // The cache belongs to the file, not to a handle: a handle of our own
 // flushes what the platform's INI writer wrote through its.
-bool FileSystem::FlushToDisk(const std::string& path) {
-    FileHandle file(CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+bool FileSystem::FlushToDisk(const FilePath& path) {
+    FileHandle file(CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                                 nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     return file.valid() && FlushFileBuffers(file.get());
 }
 
-bool FileSystem::Replace(const std::string& from, const std::string& to) {
+bool FileSystem::Replace(const FilePath& from, const FilePath& to) {
     // A reader (the query window's profile read) holds the card file open for
     // a moment without sharing deletion; a replace then fails with a sharing
     // error. Wait a little for it to let go before giving up.
     for (int attempt = 0;; ++attempt) {
-        if (MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) return true;
+        if (MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) return true;
         const DWORD error = GetLastError();
         if ((error != ERROR_SHARING_VIOLATION && error != ERROR_ACCESS_DENIED) || attempt == 20) return false;
         Sleep(5);
     }
 }
 
-void FileSystem::Remove(const std::string& path) { DeleteFileA(path.c_str()); }
+void FileSystem::Remove(const FilePath& path) { DeleteFileW(path.c_str()); }
 
 std::string UniqueSuffix() { return FixedWidthSuffix(GetCurrentProcessId(), GetTickCount(), ++save_counter); }
 
 #else
 
-bool FileSystem::IsRegularFile(const std::string& path) {
+bool FileSystem::IsRegularFile(const FilePath& path) {
     struct stat status {};
     return stat(path.c_str(), &status) == 0 && S_ISREG(status.st_mode);
 }
 
-bool FileSystem::IsDirectory(const std::string& path) {
+bool FileSystem::IsDirectory(const FilePath& path) {
     struct stat status {};
     return stat(path.c_str(), &status) == 0 && S_ISDIR(status.st_mode);
 }
 
 // The owner's write bit plays the part of the Windows read-only attribute
 // (asking access() would say "writable" to root).
-bool FileSystem::IsReadOnly(const std::string& path) {
+bool FileSystem::IsReadOnly(const FilePath& path) {
     struct stat status {};
     return stat(path.c_str(), &status) == 0 && !(status.st_mode & S_IWUSR);
 }
 
-bool FileSystem::ReadAll(const std::string& path, std::string& bytes) {
+bool FileSystem::ReadAll(const FilePath& path, std::string& bytes) {
     std::FILE* file = std::fopen(path.c_str(), "rb");
     if (!file) return false;
     bytes.clear();
@@ -154,7 +154,7 @@ bool FileSystem::ReadAll(const std::string& path, std::string& bytes) {
     return ok;
 }
 
-bool FileSystem::WriteAll(const std::string& path, const std::string& bytes) {
+bool FileSystem::WriteAll(const FilePath& path, const std::string& bytes) {
     std::FILE* file = std::fopen(path.c_str(), "wb");
     if (!file) return false;
     bool ok = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
@@ -180,23 +180,23 @@ private:
     int descriptor_;
 };
 
-bool Sync(const std::string& path, int flags) {
+bool Sync(const FilePath& path, int flags) {
     Descriptor file(open(path.c_str(), O_RDONLY | O_CLOEXEC | flags));
     return file.valid() && fsync(file.get()) == 0;
 }
 
 }  // namespace
 
-bool FileSystem::FlushToDisk(const std::string& path) { return Sync(path, 0); }
+bool FileSystem::FlushToDisk(const FilePath& path) { return Sync(path, 0); }
 
 // A rename is on the disk once its directory is.
-bool FileSystem::Replace(const std::string& from, const std::string& to) {
+bool FileSystem::Replace(const FilePath& from, const FilePath& to) {
     if (std::rename(from.c_str(), to.c_str()) != 0) return false;
     const std::size_t cut = to.rfind('/');
     return Sync(cut == std::string::npos ? "." : cut == 0 ? "/" : to.substr(0, cut), O_DIRECTORY);
 }
 
-void FileSystem::Remove(const std::string& path) { std::remove(path.c_str()); }
+void FileSystem::Remove(const FilePath& path) { std::remove(path.c_str()); }
 
 std::string UniqueSuffix() {
     timespec now {};
@@ -215,13 +215,13 @@ FileSystem* current = &machine;
 FileSystemOverride::FileSystemOverride(FileSystem& file_system) : previous_(current) { current = &file_system; }
 FileSystemOverride::~FileSystemOverride() { current = previous_; }
 
-bool IsRegularFile(const std::string& path) { return current->IsRegularFile(path); }
-bool IsDirectory(const std::string& path) { return current->IsDirectory(path); }
-bool IsReadOnly(const std::string& path) { return current->IsReadOnly(path); }
-bool ReadAll(const std::string& path, std::string& bytes) { return current->ReadAll(path, bytes); }
-bool WriteAll(const std::string& path, const std::string& bytes) { return current->WriteAll(path, bytes); }
-bool FlushToDisk(const std::string& path) { return current->FlushToDisk(path); }
-bool Replace(const std::string& from, const std::string& to) { return current->Replace(from, to); }
-void Remove(const std::string& path) { current->Remove(path); }
+bool IsRegularFile(const FilePath& path) { return current->IsRegularFile(path); }
+bool IsDirectory(const FilePath& path) { return current->IsDirectory(path); }
+bool IsReadOnly(const FilePath& path) { return current->IsReadOnly(path); }
+bool ReadAll(const FilePath& path, std::string& bytes) { return current->ReadAll(path, bytes); }
+bool WriteAll(const FilePath& path, const std::string& bytes) { return current->WriteAll(path, bytes); }
+bool FlushToDisk(const FilePath& path) { return current->FlushToDisk(path); }
+bool Replace(const FilePath& from, const FilePath& to) { return current->Replace(from, to); }
+void Remove(const FilePath& path) { current->Remove(path); }
 
 }  // namespace morvane::files

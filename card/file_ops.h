@@ -1,24 +1,26 @@
 #pragma once
-// The few file-system operations the card store needs, for Windows (ANSI
-// paths in code page 936) and natively.
+// The few file-system operations the card store needs, for Windows (wide
+// paths) and natively.
 #include <cstddef>
 #include <cstdint>
 #include <string>
 
+#include "paths.h"
+
 namespace morvane::files {
 
-bool IsRegularFile(const std::string& path);
-bool IsDirectory(const std::string& path);
-bool IsReadOnly(const std::string& path);
+bool IsRegularFile(const FilePath& path);
+bool IsDirectory(const FilePath& path);
+bool IsReadOnly(const FilePath& path);
 
 // Whole-file read and write. A missing file reads as failure, so callers
 // that treat it as empty ask IsRegularFile first.
-bool ReadAll(const std::string& path, std::string& bytes);
-bool WriteAll(const std::string& path, const std::string& bytes);
+bool ReadAll(const FilePath& path, std::string& bytes);
+bool WriteAll(const FilePath& path, const std::string& bytes);
 
 // Returns once the file's data is on the disk, not only in the system's
 // cache (FlushFileBuffers; natively fsync), whoever wrote it.
-bool FlushToDisk(const std::string& path);
+bool FlushToDisk(const FilePath& path);
 
 // Puts `from` in place of `to` in one step, replacing an existing `to`, and
 // returns once the rename itself is on the disk (MOVEFILE_WRITE_THROUGH;
@@ -26,8 +28,8 @@ bool FlushToDisk(const std::string& path);
 // crash may leave `to` naming a file whose data never reached the disk,
 // unless FlushToDisk(from) came first. False when the rename failed, or
 // when it was done but could not be made durable.
-bool Replace(const std::string& from, const std::string& to);
-void Remove(const std::string& path);
+bool Replace(const FilePath& from, const FilePath& to);
+void Remove(const FilePath& path);
 
 // A name no other save of this or another process uses at the same time:
 // always kUniqueSuffixBytes long, so that a scratch name has one length.
@@ -40,14 +42,14 @@ std::string UniqueSuffix();
 class FileSystem {
 public:
     virtual ~FileSystem() = default;
-    virtual bool IsRegularFile(const std::string& path);
-    virtual bool IsDirectory(const std::string& path);
-    virtual bool IsReadOnly(const std::string& path);
-    virtual bool ReadAll(const std::string& path, std::string& bytes);
-    virtual bool WriteAll(const std::string& path, const std::string& bytes);
-    virtual bool FlushToDisk(const std::string& path);
-    virtual bool Replace(const std::string& from, const std::string& to);
-    virtual void Remove(const std::string& path);
+    virtual bool IsRegularFile(const FilePath& path);
+    virtual bool IsDirectory(const FilePath& path);
+    virtual bool IsReadOnly(const FilePath& path);
+    virtual bool ReadAll(const FilePath& path, std::string& bytes);
+    virtual bool WriteAll(const FilePath& path, const std::string& bytes);
+    virtual bool FlushToDisk(const FilePath& path);
+    virtual bool Replace(const FilePath& from, const FilePath& to);
+    virtual void Remove(const FilePath& path);
 };
 
 // Makes `file_system` the one the operations act on, until destroyed.

@@ -20,7 +20,7 @@ namespace {
 constexpr bool IsAsciiLetter(std::uint8_t code) { return (code >= 'A' && code <= 'Z') || (code >= 'a' && code <= 'z'); }
 }  // namespace
 
-std::optional<std::string> LookUpCoordinate(Profile& profile, const std::string& card_file, Coordinate coordinate) {
+std::optional<std::string> LookUpCoordinate(Profile& profile, const FilePath& card_file, Coordinate coordinate) {
     // Rows are stored under A..Z only. Any other byte names no row; asking
     // the platform for keys such as ";" or "=" would find comment lines or
     // nameless entries of a hand-edited file instead.
@@ -39,7 +39,7 @@ std::optional<std::string> LookUpCoordinate(Profile& profile, const std::string&
     }
 }
 
-std::string AnswerQuery(Profile& profile, const std::string& card_file, std::string_view first,
+std::string AnswerQuery(Profile& profile, const FilePath& card_file, std::string_view first,
                         std::string_view second, std::string_view third) {
     if (first.size() + second.size() + third.size() < 3) return std::string(kQueryPrompt);
 
@@ -58,9 +58,9 @@ std::string AnswerQuery(Profile& profile, const std::string& card_file, std::str
     return result;
 }
 
-std::string AnswerQuery(const std::string& card_file, std::string_view first, std::string_view second,
+std::string AnswerQuery(const FilePath& card_file, std::string_view first, std::string_view second,
                         std::string_view third) {
-    return AnswerQuery(PlatformProfile(), card_file, first, second, third);
+    return AnswerQuery(OwnProfile(), card_file, first, second, third);
 }
 
 }  // namespace morvane

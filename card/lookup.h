@@ -25,14 +25,14 @@ Coordinate ParseCoordinate(std::string_view text);
 // key, empty row) and
 // no cell (cell 0 or past the row's end). A row ending in "," has an empty
 // last cell.
-std::optional<std::string> LookUpCoordinate(Profile& profile, const std::string& card_file, Coordinate coordinate);
+std::optional<std::string> LookUpCoordinate(Profile& profile, const FilePath& card_file, Coordinate coordinate);
 
 // The query result: the prompt when fewer than 3 bytes are typed in all, the
 // serial number for 序 列 号, or the codes found in row order up to the
 // first refusal.
-std::string AnswerQuery(Profile& profile, const std::string& card_file, std::string_view first,
+std::string AnswerQuery(Profile& profile, const FilePath& card_file, std::string_view first,
                         std::string_view second, std::string_view third);
-std::string AnswerQuery(const std::string& card_file, std::string_view first, std::string_view second,
+std::string AnswerQuery(const FilePath& card_file, std::string_view first, std::string_view second,
                         std::string_view third);
 
 }  // namespace morvane

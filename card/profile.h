@@ -5,6 +5,8 @@
 #include <string>
 #include <string_view>
 
+#include "paths.h"
+
 namespace morvane {
 
 class Profile {
@@ -13,37 +15,32 @@ public:
 
     // The stored value, whole; "" when the file, the section or the key is
     // missing. Never fails.
-    virtual std::string ReadValue(const std::string& file, std::string_view section, std::string_view key) = 0;
+    virtual std::string ReadValue(const FilePath& file, std::string_view section, std::string_view key) = 0;
 
     // Stores the value, creating the file (its directory must exist), the
     // section or the key as needed. Refuses, writing nothing, when section,
     // key or value holds CR, LF or NUL, the section or key is empty, or the value
     // is longer than kMaxProfileValueBytes.
-    virtual bool WriteValue(const std::string& file, std::string_view section, std::string_view key,
+    virtual bool WriteValue(const FilePath& file, std::string_view section, std::string_view key,
                             std::string_view value) = 0;
 
     // Removes the key's line; true when the key is gone afterwards, also when
     // it was never there.
-    virtual bool RemoveKey(const std::string& file, std::string_view section, std::string_view key) = 0;
+    virtual bool RemoveKey(const FilePath& file, std::string_view section, std::string_view key) = 0;
 };
 
 // The project's own INI reader and writer: portable, and written to read and
-// change a file as the Windows private-profile functions do.
+// change a file as the Windows private-profile functions do. The programs use
+// it on every system: the platform's functions read and write a file in the
+// system's code page, so that off code page 936 they would turn a card's GBK
+// text into other bytes, while this one keeps the bytes it is given.
 Profile& OwnProfile();
-
-#ifdef _WIN32
-// GetPrivateProfileStringA / WritePrivateProfileStringA.
-Profile& WindowsProfile();
-#endif
-
-// What the programs use: the platform's functions on Windows, the project's
-// own elsewhere.
-Profile& PlatformProfile();
 
 // The longest value the platform's writer stores whole: wine turns the text
 // into a counted UTF-16 string whose 16-bit byte count wraps past this (a
-// 1 MiB row came back as its first 3 bytes) or crashes at 32767. Longer
-// values are refused by both implementations alike; reading has no limit.
+// 1 MiB row came back as its first 3 bytes) or crashes at 32767. The own
+// writer refuses longer values too, so that a card file stays one that the
+// platform's functions read alike; reading has no limit.
 inline constexpr std::size_t kMaxProfileValueBytes = 32766;
 
 // Refusal shared by both implementations: no line break inside, and no NUL

@@ -3,6 +3,7 @@
 // regard to ASCII case; blanks around names and values and one pair of
 // enclosing quotes are not part of the value; only the first section of a
 // name is looked in) and changes only the line it writes, as Windows does.
+#include <cstring>
 #include <optional>
 #include <vector>
 
@@ -10,9 +11,57 @@
 #include "profile.h"
 #include "profile_text.h"
 
+#ifdef _WIN32
+#include "text.h"
+#endif
+
 namespace morvane {
 
 namespace {
+
+// A file's text as GBK. A card file is GBK; one that a text editor saved as
+// "Unicode" (UTF-16 LE with its byte-order mark) is read as the platform's
+// INI functions read it, and stays UTF-16 when written. It is edited as GBK
+// in between, so a write refuses it while it holds a character GBK cannot
+// hold, which would be lost; a read gives '?' for that character, as the
+// platform's ANSI functions do.
+struct FileText {
+    std::string gbk;
+    bool utf16 = false;
+};
+
+enum class Use { kRead, kEdit };
+
+constexpr std::string_view kUtf16Mark = "\xFF\xFE";
+
+std::optional<FileText> LoadText(const FilePath& file, Use use) {
+    std::string bytes;
+    if (!files::ReadAll(file, bytes)) return std::nullopt;
+#ifdef _WIN32
+    if (bytes.starts_with(kUtf16Mark)) {
+        std::wstring wide((bytes.size() - kUtf16Mark.size()) / sizeof(wchar_t), L'\0');
+        std::memcpy(wide.data(), bytes.data() + kUtf16Mark.size(), wide.size() * sizeof(wchar_t));
+        if (use == Use::kRead) return FileText{GbkFromWideReplacing(wide), true};
+        std::optional<std::string> gbk = GbkFromWide(wide);
+        if (!gbk) return std::nullopt;
+        return FileText{std::move(*gbk), true};
+    }
+#endif
+    static_cast<void>(use);
+    return FileText{std::move(bytes), false};
+}
+
+bool StoreText(const FilePath& file, const FileText& text) {
+#ifdef _WIN32
+    if (text.utf16) {
+        const std::wstring wide = WideFromGbk(text.gbk);
+        std::string bytes(kUtf16Mark);
+        bytes.append(reinterpret_cast<const char*>(wide.data()), wide.size() * sizeof(wchar_t));
+        return files::WriteAll(file, bytes);
+    }
+#endif
+    return files::WriteAll(file, text.gbk);
+}
 
 struct Line {
     std::string text;
@@ -75,15 +124,16 @@ Position Locate(const std::vector<Line>& lines, std::string_view section, std::s
 
 class OwnProfileImpl final : public Profile {
 public:
-    std::string ReadValue(const std::string& file, std::string_view section, std::string_view key) override {
+    std::string ReadValue(const FilePath& file, std::string_view section, std::string_view key) override {
         section = TrimProfileBlanks(section);
         key = TrimProfileBlanks(key);
-        std::string bytes;
-        if (key.empty() || !files::ReadAll(file, bytes)) return {};
+        if (key.empty()) return {};
+        const std::optional<FileText> file_text = LoadText(file, Use::kRead);
+        if (!file_text) return {};
         // One pass over the lines in place: a query reads three rows of a
         // small file, and this runs for each.
         bool in_section = false;
-        std::string_view rest = bytes;
+        std::string_view rest = file_text->gbk;
         while (!rest.empty()) {
             const std::size_t end = rest.find_first_of("\r\n");
             const std::string_view text = rest.substr(0, end);
@@ -99,16 +149,20 @@ public:
         return {};
     }
 
-    bool WriteValue(const std::string& file, std::string_view section, std::string_view key,
+    bool WriteValue(const FilePath& file, std::string_view section, std::string_view key,
                     std::string_view value) override {
         section = TrimProfileBlanks(section);
         key = TrimProfileBlanks(key);
         if (section.empty() || key.empty() || !IsWritableProfileText(section) || !IsWritableProfileText(key) ||
             !IsWritableProfileText(value) || value.size() > kMaxProfileValueBytes)
             return false;
-        std::string bytes;
-        if (files::IsRegularFile(file) && !files::ReadAll(file, bytes)) return false;
-        std::vector<Line> lines = SplitLines(bytes);
+        FileText file_text;
+        if (files::IsRegularFile(file)) {
+            std::optional<FileText> loaded = LoadText(file, Use::kEdit);
+            if (!loaded) return false;
+            file_text = std::move(*loaded);
+        }
+        std::vector<Line> lines = SplitLines(file_text.gbk);
         Position position = Locate(lines, section, key);
         if (position.key) {
             Line& line = lines[*position.key];
@@ -126,14 +180,15 @@ public:
             lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(insert_at),
                          Line{std::string(key) + "=" + std::string(value), "\r\n"});
         }
-        return files::WriteAll(file, JoinLines(lines));
+        file_text.gbk = JoinLines(lines);
+        return StoreText(file, file_text);
     }
 
-    bool RemoveKey(const std::string& file, std::string_view section, std::string_view key) override {
+    bool RemoveKey(const FilePath& file, std::string_view section, std::string_view key) override {
         if (!files::IsRegularFile(file)) return true;
-        std::string bytes;
-        if (!files::ReadAll(file, bytes)) return false;
-        std::vector<Line> lines = SplitLines(bytes);
+        std::optional<FileText> file_text = LoadText(file, Use::kEdit);
+        if (!file_text) return false;
+        std::vector<Line> lines = SplitLines(file_text->gbk);
         Position position = Locate(lines, TrimProfileBlanks(section), TrimProfileBlanks(key));
         if (!position.key) return true;
         const std::size_t removed = *position.key;
@@ -143,7 +198,8 @@ public:
         if (removed > 0 && removed < lines.size() && lines[removed - 1].ending == "\r" &&
             lines[removed].text.empty() && !lines[removed].ending.empty() && lines[removed].ending.front() == '\n')
             lines[removed - 1].ending = "\r\n";
-        return files::WriteAll(file, JoinLines(lines));
+        file_text->gbk = JoinLines(lines);
+        return StoreText(file, *file_text);
     }
 };
 
@@ -157,9 +213,5 @@ Profile& OwnProfile() {
 bool IsWritableProfileText(std::string_view text) {
     return text.find_first_of(std::string_view("\r\n\0", 3)) == std::string_view::npos;
 }
-
-#ifndef _WIN32
-Profile& PlatformProfile() { return OwnProfile(); }
-#endif
 
 }  // namespace morvane

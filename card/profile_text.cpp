@@ -4,7 +4,6 @@ namespace morvane {
 
 namespace {
 constexpr bool IsProfileBlank(char c) { return c == ' ' || c == '\t' || c == '\v' || c == '\f' || c == '\x1a'; }
-constexpr char AsciiLower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
 }  // namespace
 
 std::string_view TrimProfileBlanks(std::string_view text) {
@@ -43,14 +42,6 @@ ProfileLine ParseProfileLine(std::string_view text) {
     line.name = TrimProfileBlanks(trimmed.substr(0, equals));
     if (equals != std::string_view::npos) line.value = ValueAsRead(trimmed.substr(equals + 1));
     return line;
-}
-
-bool EqualsIgnoringAsciiCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        if (AsciiLower(a[i]) != AsciiLower(b[i])) return false;
-    }
-    return true;
 }
 
 }  // namespace morvane

@@ -4,6 +4,8 @@
 #include <string>
 #include <string_view>
 
+#include "ascii.h"
+
 namespace morvane {
 
 struct ProfileLine {
@@ -22,7 +24,5 @@ std::string_view TrimProfileBlanks(std::string_view text);
 std::string ValueAsRead(std::string_view raw);
 
 ProfileLine ParseProfileLine(std::string_view text);
-
-bool EqualsIgnoringAsciiCase(std::string_view a, std::string_view b);
 
 }  // namespace morvane

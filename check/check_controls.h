@@ -12,9 +12,9 @@ inline constexpr int 编辑框_坐标3 = 104;
 inline constexpr int 编辑框_结果 = 105;
 inline constexpr int 按钮_查询 = 106;
 
-inline constexpr const char kWindowClass[] = "MorvaneCheckQuery";
+inline constexpr wchar_t kWindowClass[] = L"MorvaneCheckQuery";
 
-// Bytes of code page 936 that one coordinate box holds.
+// GBK bytes that one coordinate box holds.
 inline constexpr int kCoordinateBytes = 2;
 
 // The process's exit code after a load failure; 0 after the user closed the

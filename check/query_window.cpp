@@ -3,9 +3,9 @@
 #include <commctrl.h>
 #include <windowsx.h>
 
-#include <cstdlib>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "card_store.h"
 #include "check_controls.h"
@@ -13,6 +13,7 @@
 #include "coordinate_box.h"
 #include "lookup.h"
 #include "paths.h"
+#include "text.h"
 #include "window_scaffold.h"
 
 namespace morvane::check {
@@ -30,12 +31,12 @@ using enum ControlKind;
 // Creation order is the Tab order: box 1, 2, 3, result, button.
 constexpr ControlLayout kLayout[] = {
     // name         kind      left top width height caption             options                extended
-    {标签1,         kLabel,     8,   8,  97,   17,  "请输入查询坐标：", kLabelOptions,         0},
-    {编辑框_坐标1,  kEditBox,   8,  32,  37,   20,  "",                 kCoordinateBoxOptions, WS_EX_CLIENTEDGE},
-    {编辑框_坐标2,  kEditBox,  56,  32,  37,   20,  "",                 kCoordinateBoxOptions, WS_EX_CLIENTEDGE},
-    {编辑框_坐标3,  kEditBox, 104,  32,  37,   20,  "",                 kCoordinateBoxOptions, WS_EX_CLIENTEDGE},
-    {编辑框_结果,   kEditBox,   8,  64, 133,   20,  "",                 kResultBoxOptions,     0},
-    {按钮_查询,     kButton,   41,  96,  68,   27,  "查询(&C)",         kButtonOptions,        0},
+    {标签1,         kLabel,     8,   8,  97,   17,  L"请输入查询坐标：", kLabelOptions,         0},
+    {编辑框_坐标1,  kEditBox,   8,  32,  37,   20,  L"",                kCoordinateBoxOptions, WS_EX_CLIENTEDGE},
+    {编辑框_坐标2,  kEditBox,  56,  32,  37,   20,  L"",                kCoordinateBoxOptions, WS_EX_CLIENTEDGE},
+    {编辑框_坐标3,  kEditBox, 104,  32,  37,   20,  L"",                kCoordinateBoxOptions, WS_EX_CLIENTEDGE},
+    {编辑框_结果,   kEditBox,   8,  64, 133,   20,  L"",                kResultBoxOptions,     0},
+    {按钮_查询,     kButton,   41,  96,  68,   27,  L"查询(&C)",        kButtonOptions,        0},
 };
 
 constexpr int kCoordinateBoxes[] = {编辑框_坐标1, 编辑框_坐标2, 编辑框_坐标3};
@@ -43,11 +44,11 @@ constexpr int kCoordinateBoxes[] = {编辑框_坐标1, 编辑框_坐标2, 编辑
 constexpr int kWindowLeft = 50, kWindowTop = 50, kWindowWidth = 157, kWindowHeight = 160;
 constexpr DWORD kWindowStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
 
-constexpr char kLoadFailureText[] = "读入密保卡失败！\r\n点击确定按钮退出程序！";
-constexpr char kLoadFailureTitle[] = "密保卡查询";
+constexpr wchar_t kLoadFailureText[] = L"读入密保卡失败！\r\n点击确定按钮退出程序！";
+constexpr wchar_t kLoadFailureTitle[] = L"密保卡查询";
 
 // Set once by the start-up.
-std::string card_file;
+FilePath card_file;
 FocusKeeper focus_keeper;
 ScaledLayout window_layout{kLayout, {kWindowWidth, kWindowHeight}};
 
@@ -64,48 +65,50 @@ bool CreateQueryControls(HWND window) {
 }
 
 // The card file of the first argument, when there is one and its file exists.
-std::optional<std::string> CardFileOfArguments(std::string& card_name) {
-    if (__argc < 2) return std::nullopt;
-    card_name = __argv[1];
-    std::optional<std::string> path = CardFilePath(card_name);
+std::optional<FilePath> CardFileOfArguments(const std::vector<std::wstring>& arguments) {
+    if (arguments.empty()) return std::nullopt;
+    std::optional<FilePath> path = CardFilePath(arguments.front());
     if (!path || !CardFileExists(*path)) return std::nullopt;
     return path;
 }
 
 bool StartUp(HWND window) {
-    std::string card_name;
-    std::optional<std::string> path = CardFileOfArguments(card_name);
+    const std::vector<std::wstring> arguments = CommandLineArguments();
+    std::optional<FilePath> path = CardFileOfArguments(arguments);
     if (!path) {
-        MessageBoxA(window, kLoadFailureText, kLoadFailureTitle, MB_ICONERROR | MB_OK);
+        MessageBoxW(window, kLoadFailureText, kLoadFailureTitle, MB_ICONERROR | MB_OK);
         return false;
     }
     card_file = *path;
-    SetWindowTextA(window, card_name.c_str());
+    SetWindowTextW(window, arguments.front().c_str());
     return true;
 }
 
+// A box's text as the card file's GBK. The boxes take nothing else; text set
+// from outside that GBK cannot hold asks for nothing.
+std::string CoordinateText(HWND window, int box) { return GbkFromWide(ControlText(window, box)).value_or(""); }
+
 void RunQuery(HWND window) {
-    const std::string answer = AnswerQuery(card_file, ControlText(window, 编辑框_坐标1),
-                                           ControlText(window, 编辑框_坐标2), ControlText(window, 编辑框_坐标3));
-    SetDlgItemTextA(window, 编辑框_结果, answer.c_str());
+    const std::string answer = AnswerQuery(card_file, CoordinateText(window, 编辑框_坐标1),
+                                           CoordinateText(window, 编辑框_坐标2), CoordinateText(window, 编辑框_坐标3));
+    SetDlgItemTextW(window, 编辑框_结果, WideFromGbk(answer).c_str());
 }
 
-// Moves the focus on once the source box holds as many bytes as its limit.
+// Moves the focus on once the source box holds as many GBK bytes as its limit.
 void AdvanceFocus(HWND window, int source, int next) {
-    const auto threshold = static_cast<std::size_t>(SendDlgItemMessageA(window, source, EM_GETLIMITTEXT, 0, 0));
-    if (ControlText(window, source).size() >= threshold) SetFocus(GetDlgItem(window, next));
+    const auto threshold = static_cast<std::size_t>(SendDlgItemMessageW(window, source, EM_GETLIMITTEXT, 0, 0));
+    if (GbkLength(ControlText(window, source)).value_or(0) >= threshold) SetFocus(GetDlgItem(window, next));
 }
 
-BOOL OnCreate(HWND window, LPCREATESTRUCT) {
-    if (!CreateQueryControls(window)) return FALSE;
-    // A failed start-up fails the creation, which destroys the window.
-    return StartUp(window);
+BOOL OnCreate(HWND window, LPCREATESTRUCT create) {
+    if (!CreateQueryControls(window) || !StartUp(window)) return EndStartUp(create, kExitLoadFailure);
+    return TRUE;
 }
 
 void OnCommand(HWND window, int id, HWND, UINT code) {
     if (id == 按钮_查询 && code == BN_CLICKED) RunQuery(window);
     if (IsCoordinateBox(id) && code == kCoordinateBoxEnter) RunQuery(window);
-    if (IsCoordinateBox(id) && code == EN_SETFOCUS) SendDlgItemMessageA(window, id, EM_SETSEL, 0, -1);
+    if (IsCoordinateBox(id) && code == EN_SETFOCUS) SendDlgItemMessageW(window, id, EM_SETSEL, 0, -1);
     if (id == 编辑框_坐标1 && code == EN_CHANGE) AdvanceFocus(window, 编辑框_坐标1, 编辑框_坐标2);
     if (id == 编辑框_坐标2 && code == EN_CHANGE) AdvanceFocus(window, 编辑框_坐标2, 编辑框_坐标3);
 }
@@ -140,18 +143,12 @@ LRESULT CALLBACK QueryWindowProc(HWND window, UINT message, WPARAM wParam, LPARA
             HANDLE_WM_ACTIVATE(window, wParam, lParam, OnActivate);
             return 0;
     }
-    return DefWindowProcA(window, message, wParam, lParam);
+    return DefWindowProcW(window, message, wParam, lParam);
 }
 
 }  // namespace
 
-bool RegisterQueryClass(HINSTANCE instance) {
-    return RegisterProgramClass(instance, kWindowClass, QueryWindowProc, IDI_CHECK);
-}
-
-HWND CreateQueryWindow(HINSTANCE instance) {
-    return CreateWindowExA(0, kWindowClass, "", kWindowStyle, kWindowLeft, kWindowTop, kWindowWidth, kWindowHeight,
-                           nullptr, nullptr, instance, nullptr);
-}
+const ProgramWindow kQueryWindow = {kWindowClass,  QueryWindowProc, IDI_CHECK, L"", kWindowStyle,
+                                    {kWindowLeft, kWindowTop}, {kWindowWidth, kWindowHeight}, ICC_STANDARD_CLASSES};
 
 }  // namespace morvane::check

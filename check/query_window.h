@@ -1,13 +1,11 @@
 #pragma once
-#include <windows.h>
+#include "window_scaffold.h"
 
 namespace morvane::check {
 
-bool RegisterQueryClass(HINSTANCE instance);
-
-// The query window with its start-up run: the card named by the first
-// command-line argument is opened. Nothing when the card could not be
-// opened; the user has then been told and the window is gone.
-HWND CreateQueryWindow(HINSTANCE instance);
+// The query window. Its start-up opens the card named by the first
+// command-line argument; when it cannot, the user is told and the program
+// ends with kExitLoadFailure.
+extern const ProgramWindow kQueryWindow;
 
 }  // namespace morvane::check

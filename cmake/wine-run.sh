@@ -7,7 +7,10 @@
 #                       it they are unmanaged: the project's own X servers have
 #                       no window manager, and wine would wait 2 s for one at
 #                       every top-level window's close.
-# The ANSI code page is 936 (GBK).
+# The system code page for programs that are not Unicode is 936 (GBK), or
+# the one of the locale MORVANE_WINE_LOCALE names (en_US.UTF-8 gives 1252,
+# zh_TW.UTF-8 950, hi_IN.UTF-8 65001): wine takes it from the locale's name,
+# which need not be generated.
 set -u
 dpi=
 managed=N
@@ -22,7 +25,7 @@ prefix=$1
 shift
 export WINEPREFIX=$prefix
 export WINEDEBUG=-all
-export LC_ALL=zh_CN.UTF-8
+export LC_ALL=${MORVANE_WINE_LOCALE:-zh_CN.UTF-8}
 export WINEDLLOVERRIDES="mscoree,mshtml=${WINEDLLOVERRIDES:+;$WINEDLLOVERRIDES}"
 export WINEARCH=win32
 ready=$prefix/.morvane-prefix-ready

@@ -1,9 +1,9 @@
 #include "paths.h"
 
 #include <array>
-#include <cctype>
+#include <type_traits>
 
-#include "dbcs.h"
+#include "ascii.h"
 
 #ifdef _WIN32
 #include <windows.h>
@@ -15,103 +15,86 @@ namespace morvane {
 
 namespace {
 
-bool EqualsIgnoringAsciiCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i])))
-            return false;
-    }
-    return true;
-}
-
-bool IsDeviceName(std::string_view name) {
+bool IsDeviceName(FilePathView name) {
     // The device is named by what stands before the first '.', and Windows
     // ignores blanks before that dot too ("nul .txt" is the null device).
-    std::string_view stem = name.substr(0, name.find('.'));
-    while (!stem.empty() && stem.back() == ' ') stem.remove_suffix(1);
-    static constexpr std::array<std::string_view, 4> kPlain = {"CON", "PRN", "AUX", "NUL"};
-    for (std::string_view device : kPlain) {
-        if (EqualsIgnoringAsciiCase(stem, device)) return true;
+    FilePathView stem = name.substr(0, name.find(PathChar('.')));
+    while (!stem.empty() && stem.back() == PathChar(' ')) stem.remove_suffix(1);
+    static const std::array<FilePath, 4> kPlain = {PathFromAscii("CON"), PathFromAscii("PRN"), PathFromAscii("AUX"),
+                                                   PathFromAscii("NUL")};
+    for (const FilePath& device : kPlain) {
+        if (EqualsIgnoringAsciiCase(stem, FilePathView(device))) return true;
     }
-    if (stem.size() == 4 && stem[3] >= '1' && stem[3] <= '9') {
-        std::string_view prefix = stem.substr(0, 3);
-        if (EqualsIgnoringAsciiCase(prefix, "COM") || EqualsIgnoringAsciiCase(prefix, "LPT")) return true;
+    if (stem.size() == 4 && stem[3] >= PathChar('1') && stem[3] <= PathChar('9')) {
+        static const FilePath kCom = PathFromAscii("COM"), kLpt = PathFromAscii("LPT");
+        const FilePathView prefix = stem.substr(0, 3);
+        if (EqualsIgnoringAsciiCase(prefix, FilePathView(kCom)) || EqualsIgnoringAsciiCase(prefix, FilePathView(kLpt)))
+            return true;
     }
     return false;
 }
 
 }  // namespace
 
-std::string DirectoryOfProgramFile(std::string_view program_file) {
-    std::size_t cut = FindLastCharOf(program_file, std::string_view(&kPathSeparator, 1));
-    if (cut == std::string_view::npos) return {};
-    return std::string(program_file.substr(0, cut));
+FilePath PathFromAscii(std::string_view ascii) { return FilePath(ascii.begin(), ascii.end()); }
+
+FilePath DirectoryOfProgramFile(FilePathView program_file) {
+    const std::size_t cut = program_file.rfind(kPathSeparator);
+    if (cut == FilePathView::npos) return {};
+    return FilePath(program_file.substr(0, cut));
 }
 
-std::string ProgramDirectory() {
+FilePath ProgramDirectory() {
+    FilePath buffer(260, PathChar('\0'));
+    for (;;) {
 #ifdef _WIN32
-    std::string buffer(MAX_PATH, '\0');
-    for (;;) {
-        DWORD length = GetModuleFileNameA(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
+        const DWORD length = GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
         if (length == 0) return {};
-        if (length < buffer.size()) {
-            buffer.resize(length);
-            break;
-        }
-        buffer.resize(buffer.size() * 2);
-    }
-    return DirectoryOfProgramFile(buffer);
 #else
-    std::string buffer(4096, '\0');
-    for (;;) {
-        ssize_t length = readlink("/proc/self/exe", buffer.data(), buffer.size());
+        const ssize_t length = readlink("/proc/self/exe", buffer.data(), buffer.size());
         if (length < 0) return {};
+#endif
         if (static_cast<std::size_t>(length) < buffer.size()) {
             buffer.resize(static_cast<std::size_t>(length));
-            break;
+            return DirectoryOfProgramFile(buffer);
         }
         buffer.resize(buffer.size() * 2);
     }
-    return DirectoryOfProgramFile(buffer);
-#endif
 }
 
-bool IsPlainCardName(std::string_view name) {
-    if (name.empty() || name == "." || name == "..") return false;
-    for (std::size_t i = 0; i < name.size(); i += CharLengthAt(name, i)) {
-        if (CharLengthAt(name, i) == 2) continue;
-        unsigned char byte = static_cast<unsigned char>(name[i]);
-        if (byte < 0x20 || std::string_view("\\/:*?\"<>|").find(static_cast<char>(byte)) != std::string_view::npos)
-            return false;
+bool IsPlainCardName(FilePathView name) {
+    static const FilePath kReserved = PathFromAscii("\\/:*?\"<>|");
+    if (name.empty() || name == FilePathView(PathFromAscii(".")) || name == FilePathView(PathFromAscii("..")))
+        return false;
+    for (const PathChar c : name) {
+        if (static_cast<std::make_unsigned_t<PathChar>>(c) < 0x20 || kReserved.find(c) != FilePath::npos) return false;
     }
     return !IsDeviceName(name);
 }
 
-std::string CardStoreDirectory(std::string_view program_directory) {
-    std::string directory(program_directory);
+FilePath CardStoreDirectory(FilePathView program_directory) {
+    FilePath directory(program_directory);
     directory += kPathSeparator;
-    directory += "cards";
+    directory += PathFromAscii("cards");
     return directory;
 }
 
-bool IsOpenableCardFile(std::string_view card_file) {
-    const std::size_t cut = FindLastCharOf(card_file, std::string_view(&kPathSeparator, 1));
-    const std::size_t directory_bytes = cut == std::string_view::npos ? 0 : cut + 1;
-    return card_file.size() <= kMaxFilePathBytes && directory_bytes + kScratchFileNameBytes <= kMaxFilePathBytes;
+bool IsOpenableCardFile(FilePathView card_file) {
+    const std::size_t cut = card_file.rfind(kPathSeparator);
+    const std::size_t directory_length = cut == FilePathView::npos ? 0 : cut + 1;
+    return card_file.size() <= kMaxFilePathLength && directory_length + kScratchFileNameLength <= kMaxFilePathLength;
 }
 
-std::optional<std::string> CardFilePath(std::string_view program_directory, std::string_view card_name) {
+std::optional<FilePath> CardFilePath(FilePathView program_directory, FilePathView card_name) {
     if (!IsPlainCardName(card_name)) return std::nullopt;
-    std::string path = CardStoreDirectory(program_directory);
+    FilePath path = CardStoreDirectory(program_directory);
     path += kPathSeparator;
     path += card_name;
-    path += ".ini";
+    path += PathFromAscii(".ini");
     if (!IsOpenableCardFile(path)) return std::nullopt;
     return path;
 }
 
-std::optional<std::string> CardFilePath(std::string_view card_name) {
-    return CardFilePath(ProgramDirectory(), card_name);
-}
+std::optional<FilePath> CardFilePath(FilePathView card_name) { return CardFilePath(ProgramDirectory(), card_name); }
 
 }  // namespace morvane

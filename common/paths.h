@@ -1,5 +1,9 @@
 #pragma once
 // Where the programs and their card store lie.
+//
+// Paths are the system's own kind of text: UTF-16 on Windows, whose wide file
+// functions take any file name whatever the system's code page, and bytes
+// elsewhere. A card name is a path piece too: it names its card file.
 #include <cstddef>
 #include <optional>
 #include <string>
@@ -8,46 +12,53 @@
 namespace morvane {
 
 #ifdef _WIN32
-inline constexpr char kPathSeparator = '\\';
+using PathChar = wchar_t;
+inline constexpr PathChar kPathSeparator = L'\\';
 #else
-inline constexpr char kPathSeparator = '/';
+using PathChar = char;
+inline constexpr PathChar kPathSeparator = '/';
 #endif
+using FilePath = std::basic_string<PathChar>;
+using FilePathView = std::basic_string_view<PathChar>;
+
+// An ASCII text ("cards", ".ini", "check.exe") as a path piece.
+FilePath PathFromAscii(std::string_view ascii);
 
 // The directory part of a program file's full path, without a trailing
-// separator; the cut is made at the last separator that is not the trail
-// byte of a Chinese character. A path without a separator gives "".
-std::string DirectoryOfProgramFile(std::string_view program_file);
+// separator. A path without a separator gives "".
+FilePath DirectoryOfProgramFile(FilePathView program_file);
 
 // The directory of the running program, without a trailing separator.
-std::string ProgramDirectory();
+FilePath ProgramDirectory();
 
 // True when `name` can be a card file's name in the card store: not empty,
-// none of \ / : * ? " < > | nor a control byte, not "." or "..", and not a
-// device name (CON, PRN, AUX, NUL, COM1-9, LPT1-9 in any case, with or
+// none of \ / : * ? " < > | nor a control character, not "." or "..", and
+// not a device name (CON, PRN, AUX, NUL, COM1-9, LPT1-9 in any case, with or
 // without an extension). Anything else could write outside the card store,
 // into an alternate stream or to a device.
-bool IsPlainCardName(std::string_view name);
+bool IsPlainCardName(FilePathView name);
 
-// The longest path the programs can open: the ANSI file functions take
-// MAX_PATH (260) bytes, the terminating NUL among them. A card file past it
-// could still be saved, through a short scratch name and a rename, and then
-// listed, but never opened, edited or deleted again.
-inline constexpr std::size_t kMaxFilePathBytes = 259;
+// The longest path the programs can open, in the path's own units (UTF-16 on
+// Windows): the file functions take MAX_PATH (260), the terminating NUL among
+// them. A card file past it could still be saved, through a short scratch
+// name and a rename, and then listed, but never opened, edited or deleted
+// again.
+inline constexpr std::size_t kMaxFilePathLength = 259;
 
 // A save writes the new card first into a scratch file beside the card file;
-// its name ("~", a unique part, ".tmp") has exactly this many bytes.
-inline constexpr std::size_t kScratchFileNameBytes = 31;
+// its name ("~", a unique part, ".tmp") has exactly this length.
+inline constexpr std::size_t kScratchFileNameLength = 31;
 
 // True when the programs can open `card_file` and the scratch file a save of
-// it writes first: both paths within kMaxFilePathBytes.
-bool IsOpenableCardFile(std::string_view card_file);
+// it writes first: both paths within kMaxFilePathLength.
+bool IsOpenableCardFile(FilePathView card_file);
 
 // program directory + "\cards\" + card name + ".ini"; nothing for a name
 // that is not a plain card name, or when that path is not openable.
-std::optional<std::string> CardFilePath(std::string_view program_directory, std::string_view card_name);
-std::optional<std::string> CardFilePath(std::string_view card_name);
+std::optional<FilePath> CardFilePath(FilePathView program_directory, FilePathView card_name);
+std::optional<FilePath> CardFilePath(FilePathView card_name);
 
 // program directory + "\cards"
-std::string CardStoreDirectory(std::string_view program_directory);
+FilePath CardStoreDirectory(FilePathView program_directory);
 
 }  // namespace morvane

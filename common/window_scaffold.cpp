@@ -1,21 +1,22 @@
 #include "window_scaffold.h"
 
 #include <commctrl.h>
+#include <shellapi.h>
 
 #include <algorithm>
 #include <utility>
 
 namespace morvane {
 
-const char* WindowClassOf(ControlKind kind) {
+const wchar_t* WindowClassOf(ControlKind kind) {
     switch (kind) {
-        case ControlKind::kLabel: return WC_STATICA;
-        case ControlKind::kEditBox: return WC_EDITA;
-        case ControlKind::kButton: return WC_BUTTONA;
-        case ControlKind::kListBox: return WC_LISTBOXA;
-        case ControlKind::kStatusBar: return STATUSCLASSNAMEA;
+        case ControlKind::kLabel: return WC_STATICW;
+        case ControlKind::kEditBox: return WC_EDITW;
+        case ControlKind::kButton: return WC_BUTTONW;
+        case ControlKind::kListBox: return WC_LISTBOXW;
+        case ControlKind::kStatusBar: return STATUSCLASSNAMEW;
     }
-    return WC_STATICA;
+    return WC_STATICW;
 }
 
 namespace {
@@ -28,7 +29,7 @@ using AdjustWindowRectExForDpiFunction = BOOL(WINAPI*)(RECT*, DWORD, BOOL, DWORD
 
 template <typename Function>
 Function User32Function(const char* name) {
-    const FARPROC found = GetProcAddress(GetModuleHandleA("user32.dll"), name);
+    const FARPROC found = GetProcAddress(GetModuleHandleW(L"user32.dll"), name);
     return reinterpret_cast<Function>(reinterpret_cast<void (*)()>(found));
 }
 
@@ -96,25 +97,25 @@ SIZE OuterSizeForDpi(SIZE layout_size, DWORD style, DWORD extended_style, UINT d
 
 GuiFont::GuiFont(UINT dpi) {
     const UINT system_dpi = SystemDpi();
-    LOGFONTA font{};
-    if (dpi == system_dpi || !GetObjectA(StockGuiFont(), sizeof font, &font)) return;
+    LOGFONTW font{};
+    if (dpi == system_dpi || !GetObjectW(StockGuiFont(), sizeof font, &font)) return;
     font.lfHeight = MulDiv(font.lfHeight, static_cast<int>(dpi), static_cast<int>(system_dpi));
     font.lfWidth = MulDiv(font.lfWidth, static_cast<int>(dpi), static_cast<int>(system_dpi));
-    made_.reset(CreateFontIndirectA(&font));
+    made_.reset(CreateFontIndirectW(&font));
 }
 
 HFONT GuiFont::Handle() const { return made_ ? made_.get() : StockGuiFont(); }
 
 bool CreateControls(HWND parent, std::span<const ControlLayout> layout, UINT dpi, HFONT font) {
-    const auto instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrA(parent, GWLP_HINSTANCE));
+    const auto instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(parent, GWLP_HINSTANCE));
     for (const ControlLayout& control : layout) {
-        HWND created = CreateWindowExA(control.extended_style, WindowClassOf(control.kind), control.caption,
+        HWND created = CreateWindowExW(control.extended_style, WindowClassOf(control.kind), control.caption,
                                        WS_CHILD | WS_VISIBLE | control.style, ScaleToDpi(control.left, dpi),
                                        ScaleToDpi(control.top, dpi), ScaleToDpi(control.width, dpi),
                                        ScaleToDpi(control.height, dpi), parent,
                                        reinterpret_cast<HMENU>(static_cast<INT_PTR>(control.id)), instance, nullptr);
         if (!created) return false;
-        SendMessageA(created, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+        SendMessageW(created, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
     }
     return true;
 }
@@ -123,10 +124,10 @@ void PlaceControls(HWND parent, std::span<const ControlLayout> layout, UINT dpi,
     for (const ControlLayout& control : layout) {
         HWND placed = GetDlgItem(parent, control.id);
         if (!placed) continue;
-        SendMessageA(placed, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
+        SendMessageW(placed, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
         if (control.kind == ControlKind::kStatusBar) {
             // Its height follows its font; its place, the parent's client area.
-            SendMessageA(placed, WM_SIZE, 0, 0);
+            SendMessageW(placed, WM_SIZE, 0, 0);
         } else {
             SetWindowPos(placed, nullptr, ScaleToDpi(control.left, dpi), ScaleToDpi(control.top, dpi),
                          ScaleToDpi(control.width, dpi), ScaleToDpi(control.height, dpi),
@@ -139,8 +140,8 @@ bool ScaledLayout::Create(HWND window) {
     const UINT dpi = DpiOfWindow(window);
     // The window was made at its size for 96 DPI.
     if (dpi != kLayoutDpi) {
-        const SIZE outer = OuterSizeForDpi(outer_size_, static_cast<DWORD>(GetWindowLongA(window, GWL_STYLE)),
-                                           static_cast<DWORD>(GetWindowLongA(window, GWL_EXSTYLE)), dpi);
+        const SIZE outer = OuterSizeForDpi(outer_size_, static_cast<DWORD>(GetWindowLongW(window, GWL_STYLE)),
+                                           static_cast<DWORD>(GetWindowLongW(window, GWL_EXSTYLE)), dpi);
         SetWindowPos(window, nullptr, 0, 0, outer.cx, outer.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     }
     font_ = GuiFont(dpi);
@@ -170,35 +171,34 @@ void FocusKeeper::OnActivate(HWND window, UINT state, BOOL minimized, HWND first
 namespace {
 
 HICON LoadProgramIcon(HINSTANCE instance, int icon_id, int width_metric, int height_metric) {
-    return static_cast<HICON>(LoadImageA(instance, MAKEINTRESOURCEA(icon_id), IMAGE_ICON,
+    return static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(icon_id), IMAGE_ICON,
                                          GetSystemMetrics(width_metric), GetSystemMetrics(height_metric), 0));
 }
 
+struct LocalMemory {
+    void operator()(void* memory) const { LocalFree(memory); }
+};
+
 }  // namespace
 
-bool RegisterProgramClass(HINSTANCE instance, const char* class_name, WNDPROC procedure, int icon_id) {
-    WNDCLASSEXA window_class{};
+bool RegisterProgramClass(HINSTANCE instance, const ProgramWindow& program) {
+    WNDCLASSEXW window_class{};
     window_class.cbSize = sizeof window_class;
-    window_class.lpfnWndProc = procedure;
+    window_class.lpfnWndProc = program.procedure;
     window_class.hInstance = instance;
-    window_class.hIcon = LoadProgramIcon(instance, icon_id, SM_CXICON, SM_CYICON);
-    window_class.hIconSm = LoadProgramIcon(instance, icon_id, SM_CXSMICON, SM_CYSMICON);
-    window_class.hCursor = LoadCursorA(nullptr, IDC_ARROW);
+    window_class.hIcon = LoadProgramIcon(instance, program.icon_id, SM_CXICON, SM_CYICON);
+    window_class.hIconSm = LoadProgramIcon(instance, program.icon_id, SM_CXSMICON, SM_CYSMICON);
+    window_class.hCursor = LoadCursorW(nullptr, MAKEINTRESOURCEW(32512));  // IDC_ARROW
     window_class.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-    window_class.lpszClassName = class_name;
-    return RegisterClassExA(&window_class) != 0;
-}
-
-bool LoadCommonControls(DWORD classes) {
-    INITCOMMONCONTROLSEX request{sizeof request, classes};
-    return InitCommonControlsEx(&request) != FALSE;
+    window_class.lpszClassName = program.class_name;
+    return RegisterClassExW(&window_class) != 0;
 }
 
 int RunDialogLikeMessageLoop(HWND window, int show_command) {
     ShowWindow(window, show_command);
     UpdateWindow(window);
     MSG message{};
-    while (GetMessageA(&message, nullptr, 0, 0) > 0) {
+    while (GetMessageW(&message, nullptr, 0, 0) > 0) {
         // No window of ours gives Esc a meaning: the dialog manager would
         // turn it into IDCANCEL, which none handles, and a multi-line edit
         // box into WM_CLOSE to its parent, losing what was typed. Message
@@ -206,18 +206,44 @@ int RunDialogLikeMessageLoop(HWND window, int show_command) {
         if (message.message == WM_KEYDOWN && message.wParam == VK_ESCAPE &&
             (message.hwnd == window || IsChild(window, message.hwnd)))
             continue;
-        if (IsDialogMessageA(window, &message)) continue;
+        if (IsDialogMessageW(window, &message)) continue;
         TranslateMessage(&message);
-        DispatchMessageA(&message);
+        DispatchMessageW(&message);
     }
     return static_cast<int>(message.wParam);
 }
 
-std::string ControlText(HWND parent, int id) {
-    HWND control = GetDlgItem(parent, id);
-    std::string text(static_cast<std::size_t>(GetWindowTextLengthA(control)) + 1, '\0');
-    text.resize(static_cast<std::size_t>(GetWindowTextA(control, text.data(), static_cast<int>(text.size()))));
+int RunProgram(HINSTANCE instance, const ProgramWindow& program, int show_command) {
+    INITCOMMONCONTROLSEX controls{sizeof controls, program.common_controls};
+    InitCommonControlsEx(&controls);
+    int start_up_exit_code = 1;
+    if (!RegisterProgramClass(instance, program)) return start_up_exit_code;
+    HWND window = CreateWindowExW(0, program.class_name, program.title, program.style, program.position.x,
+                                  program.position.y, program.size.cx, program.size.cy, nullptr, nullptr, instance,
+                                  &start_up_exit_code);
+    if (!window) return start_up_exit_code;
+    return RunDialogLikeMessageLoop(window, show_command);
+}
+
+BOOL EndStartUp(const CREATESTRUCTA* create, int exit_code) {
+    *static_cast<int*>(create->lpCreateParams) = exit_code;
+    return FALSE;
+}
+
+std::vector<std::wstring> CommandLineArguments() {
+    int count = 0;
+    const std::unique_ptr<LPWSTR, LocalMemory> words(CommandLineToArgvW(GetCommandLineW(), &count));
+    std::vector<std::wstring> arguments;
+    for (int i = 1; words && i < count; ++i) arguments.emplace_back(words.get()[i]);
+    return arguments;
+}
+
+std::wstring WindowText(HWND window) {
+    std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(window)) + 1, L'\0');
+    text.resize(static_cast<std::size_t>(GetWindowTextW(window, text.data(), static_cast<int>(text.size()))));
     return text;
 }
+
+std::wstring ControlText(HWND parent, int id) { return WindowText(GetDlgItem(parent, id)); }
 
 }  // namespace morvane

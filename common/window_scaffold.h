@@ -1,14 +1,19 @@
 #pragma once
 // What the three programs' windows have in common: controls made from a
 // layout table and scaled to the display's DPI, the focus kept across
-// activation, the window class with the program's icon, and a message loop
-// that handles keys as a dialog does.
+// activation, the program's window with its icon, its start-up and a message
+// loop that handles keys as a dialog does, and the command line.
+//
+// The windows speak UTF-16 through the wide (W) functions, called by name:
+// UNICODE is not defined, so a call that names no W would be an ANSI one, and
+// the resources test fails on any such import.
 #include <windows.h>
 
 #include <memory>
 #include <span>
 #include <string>
 #include <type_traits>
+#include <vector>
 
 // windowsx.h has no cracker for WM_DPICHANGED:
 // void OnDpiChanged(HWND window, UINT dpi, const RECT* suggested)
@@ -20,7 +25,7 @@ namespace morvane {
 enum class ControlKind { kLabel, kEditBox, kButton, kListBox, kStatusBar };
 
 // The window class that makes a control of `kind`.
-const char* WindowClassOf(ControlKind kind);
+const wchar_t* WindowClassOf(ControlKind kind);
 
 // One row of a window's layout table. Positions are client-area pixels at
 // 96 DPI; `style` is added to WS_CHILD | WS_VISIBLE.
@@ -28,7 +33,7 @@ struct ControlLayout {
     int id;
     ControlKind kind;
     int left, top, width, height;
-    const char* caption;
+    const wchar_t* caption;
     DWORD style;
     DWORD extended_style;
 };
@@ -118,20 +123,50 @@ private:
     HWND remembered_ = nullptr;
 };
 
-// Registers a top-level window class with the face colour as background, the
-// arrow cursor and both sizes of the program's icon resource `icon_id`.
-bool RegisterProgramClass(HINSTANCE instance, const char* class_name, WNDPROC procedure, int icon_id);
+// A program's one window: its class, with the face colour as background, the
+// arrow cursor and both sizes of the program's icon resource `icon_id`, and
+// the window itself at its layout place and size (96 DPI; ScaledLayout
+// scales it in WM_CREATE).
+struct ProgramWindow {
+    const wchar_t* class_name;
+    WNDPROC procedure;
+    int icon_id;
+    const wchar_t* title;
+    DWORD style;
+    POINT position;
+    SIZE size;
+    DWORD common_controls;  // the ICC_* classes its controls need
+};
 
-// Makes the common controls of `classes` (ICC_*) available.
-bool LoadCommonControls(DWORD classes);
+// Registers the program's window class. False when it cannot, also when a
+// class of that name is there already.
+bool RegisterProgramClass(HINSTANCE instance, const ProgramWindow& program);
 
 // Shows `window` and runs the thread's messages until WM_QUIT, passing keys
 // through IsDialogMessage first so that Tab, Shift+Tab and access keys work
 // as in a dialog. Esc in the window does nothing. Returns the WM_QUIT code.
 int RunDialogLikeMessageLoop(HWND window, int show_command);
 
-// The text of the child control `id` of `parent`, in bytes of the ANSI code
-// page.
-std::string ControlText(HWND parent, int id);
+// Makes the common controls the program needs available, registers its
+// class and makes its window, whose WM_CREATE runs the program's start-up,
+// then runs the message loop above. Returns the process's exit code: the
+// WM_QUIT code; the code a start-up gave EndStartUp; 1 when the window
+// cannot be made.
+int RunProgram(HINSTANCE instance, const ProgramWindow& program, int show_command);
+
+// For a start-up that ends the program before its window shows, with
+// `exit_code`: call from WM_CREATE and return what it returns (FALSE), which
+// fails the window's creation. The start-up has told the user what they need
+// to know by then. `create` is what the WM_CREATE cracker hands on; only its
+// lpCreateParams, the same in the A and W structures, is read.
+BOOL EndStartUp(const CREATESTRUCTA* create, int exit_code);
+
+// The command line's arguments after the program's own name, split as the C
+// runtime splits them: at blanks, double quotes grouping words.
+std::vector<std::wstring> CommandLineArguments();
+
+// A window's text, and the text of the child control `id` of `parent`.
+std::wstring WindowText(HWND window);
+std::wstring ControlText(HWND parent, int id);
 
 }  // namespace morvane

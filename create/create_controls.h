@@ -13,6 +13,6 @@ inline constexpr int 标签3 = 105;
 inline constexpr int 编辑框_密保卡内容 = 106;
 inline constexpr int 按钮_finish = 107;
 
-inline constexpr const char kWindowClass[] = "MorvaneCreateEditor";
+inline constexpr wchar_t kWindowClass[] = L"MorvaneCreateEditor";
 
 }  // namespace morvane::create

@@ -1,13 +1,11 @@
 #pragma once
-#include <windows.h>
+#include "window_scaffold.h"
 
 namespace morvane::create {
 
-bool RegisterEditorClass(HINSTANCE instance);
-
-// The editor window, with its start-up already run. Nothing when the
-// start-up ended the program (`ended_by_start_up` true) or the window could
-// not be made.
-HWND CreateEditorWindow(HINSTANCE instance, bool& ended_by_start_up);
+// The editor window. Its start-up takes the mode from the command line, and
+// ends the program (exit code 0) when there is none to take or the card to
+// edit is missing, after telling the user of the latter.
+extern const ProgramWindow kEditorWindow;
 
 }  // namespace morvane::create

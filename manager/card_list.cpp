@@ -5,8 +5,7 @@
 
 #include <memory>
 
-#include "dbcs.h"
-#include "paths.h"
+#include "ascii.h"
 
 namespace morvane::manager {
 
@@ -17,38 +16,28 @@ struct SearchCloser {
 };
 using SearchHandle = std::unique_ptr<void, SearchCloser>;
 
-bool EndsWithIniInAnyCase(std::string_view name) {
-    if (name.size() < 4) return false;
-    // '.' is never a GBK trail byte, so the last four bytes are whole
-    // characters when they read ".ini".
-    std::string_view tail = name.substr(name.size() - 4);
-    return tail[0] == '.' && (tail[1] | 0x20) == 'i' && (tail[2] | 0x20) == 'n' && (tail[3] | 0x20) == 'i';
-}
-
 }  // namespace
 
-bool IsCardFileName(std::string_view long_name, bool is_directory) {
-    return !is_directory && EndsWithIniInAnyCase(long_name);
+bool IsCardFileName(std::wstring_view long_name, bool is_directory) {
+    return !is_directory && long_name.size() >= 4 &&
+           EqualsIgnoringAsciiCase(long_name.substr(long_name.size() - 4), std::wstring_view(L".ini"));
 }
 
-std::string CardNameOf(std::string_view file_name) {
-    std::size_t dot = FindLastCharOf(file_name, ".");
-    return std::string(file_name.substr(0, dot));
-}
+std::wstring CardNameOf(std::wstring_view file_name) { return std::wstring(file_name.substr(0, file_name.rfind(L'.'))); }
 
-std::vector<std::string> ListCardNames(std::string_view program_directory) {
-    std::vector<std::string> names;
-    const std::string pattern = CardStoreDirectory(program_directory) + "\\*.ini";
-    WIN32_FIND_DATAA found;
-    SearchHandle search(FindFirstFileA(pattern.c_str(), &found));
+std::vector<std::wstring> ListCardNames(FilePathView program_directory) {
+    std::vector<std::wstring> names;
+    const FilePath pattern = CardStoreDirectory(program_directory) + L"\\*.ini";
+    WIN32_FIND_DATAW found;
+    SearchHandle search(FindFirstFileW(pattern.c_str(), &found));
     if (search.get() == INVALID_HANDLE_VALUE) {
         search.release();
         return names;
     }
     do {
         if (IsCardFileName(found.cFileName, found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
-            names.push_back(CardNameOf(PathFindFileNameA(found.cFileName)));
-    } while (FindNextFileA(search.get(), &found));
+            names.push_back(CardNameOf(PathFindFileNameW(found.cFileName)));
+    } while (FindNextFileW(search.get(), &found));
     return names;
 }
 

@@ -7,8 +7,6 @@
 
 #include <memory>
 
-#include "paths.h"
-
 namespace morvane::manager {
 
 namespace {
@@ -19,33 +17,25 @@ struct Releaser {
 template <typename Interface>
 using ComPointer = std::unique_ptr<Interface, Releaser>;
 
-std::wstring WideFromAnsi(std::string_view text) {
-    if (text.empty()) return {};
-    int length = MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-    std::wstring wide(static_cast<std::size_t>(length), L'\0');
-    MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), wide.data(), length);
-    return wide;
-}
-
 }  // namespace
 
-std::string CardArgument(std::string_view card_name) {
-    if (card_name.find(' ') == std::string_view::npos) return std::string(card_name);
-    return "\"" + std::string(card_name) + "\"";
+std::wstring CardArgument(std::wstring_view card_name) {
+    if (card_name.find(L' ') == std::wstring_view::npos) return std::wstring(card_name);
+    return L"\"" + std::wstring(card_name) + L"\"";
 }
 
-std::string QueryCommandLine(std::string_view card_name) { return "check.exe " + CardArgument(card_name); }
+std::wstring QueryCommandLine(std::wstring_view card_name) { return L"check.exe " + CardArgument(card_name); }
 
-std::string EditCommandLine(std::string_view card_name) { return "create.exe -e " + CardArgument(card_name); }
+std::wstring EditCommandLine(std::wstring_view card_name) { return L"create.exe -e " + CardArgument(card_name); }
 
-std::string CreateCommandLine() { return "create.exe -c"; }
+std::wstring CreateCommandLine() { return L"create.exe -c"; }
 
-bool StartProgram(std::string_view program_directory, std::string_view program, std::string command_line) {
-    const std::string application = std::string(program_directory) + "\\" + std::string(program);
-    STARTUPINFOA startup{};
+bool StartProgram(FilePathView program_directory, std::wstring_view program, std::wstring command_line) {
+    const FilePath application = FilePath(program_directory) + L"\\" + std::wstring(program);
+    STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION started{};
-    if (!CreateProcessA(application.c_str(), command_line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+    if (!CreateProcessW(application.c_str(), command_line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
                         &startup, &started))
         return false;
     CloseHandle(started.hThread);
@@ -53,37 +43,35 @@ bool StartProgram(std::string_view program_directory, std::string_view program, 
     return true;
 }
 
-bool DeleteCardFile(std::string_view program_directory, std::string_view card_name) {
-    std::optional<std::string> card_file = CardFilePath(program_directory, card_name);
-    return card_file && DeleteFileA(card_file->c_str());
+bool DeleteCardFile(FilePathView program_directory, std::wstring_view card_name) {
+    const std::optional<FilePath> card_file = CardFilePath(program_directory, card_name);
+    return card_file && DeleteFileW(card_file->c_str());
 }
 
-std::string DesktopShortcutPath(std::string_view card_name) {
-    std::string desktop(MAX_PATH, '\0');
-    if (FAILED(SHGetFolderPathA(nullptr, CSIDL_DESKTOPDIRECTORY, nullptr, SHGFP_TYPE_CURRENT, desktop.data())))
-        return {};
-    desktop.resize(desktop.find('\0'));
-    return desktop + "\\" + std::string(card_name) + ".lnk";
+FilePath DesktopShortcutPath(std::wstring_view card_name) {
+    wchar_t desktop[MAX_PATH] = {};
+    if (FAILED(SHGetFolderPathW(nullptr, CSIDL_DESKTOPDIRECTORY, nullptr, SHGFP_TYPE_CURRENT, desktop))) return {};
+    return desktop + (L"\\" + std::wstring(card_name) + L".lnk");
 }
 
-bool MakeDesktopShortcut(std::string_view program_directory, std::string_view card_name) {
-    const std::string shortcut_file = DesktopShortcutPath(card_name);
+bool MakeDesktopShortcut(FilePathView program_directory, std::wstring_view card_name) {
+    const FilePath shortcut_file = DesktopShortcutPath(card_name);
     if (shortcut_file.empty()) return false;
-    IShellLinkA* raw_link = nullptr;
-    if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
+    IShellLinkW* raw_link = nullptr;
+    if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
                                 reinterpret_cast<void**>(&raw_link))))
         return false;
-    ComPointer<IShellLinkA> link(raw_link);
-    const std::string target = std::string(program_directory) + "\\check.exe";
-    const std::string description = "密保卡" + std::string(card_name);
-    const std::string arguments = CardArgument(card_name);
+    ComPointer<IShellLinkW> link(raw_link);
+    const FilePath target = FilePath(program_directory) + L"\\check.exe";
+    const std::wstring description = L"密保卡" + std::wstring(card_name);
+    const std::wstring arguments = CardArgument(card_name);
     if (FAILED(link->SetPath(target.c_str())) || FAILED(link->SetDescription(description.c_str())) ||
         FAILED(link->SetArguments(arguments.c_str())))
         return false;
     IPersistFile* raw_file = nullptr;
     if (FAILED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&raw_file)))) return false;
     ComPointer<IPersistFile> file(raw_file);
-    return SUCCEEDED(file->Save(WideFromAnsi(shortcut_file).c_str(), TRUE));
+    return SUCCEEDED(file->Save(shortcut_file.c_str(), TRUE));
 }
 
 }  // namespace morvane::manager

@@ -1,9 +1,7 @@
 #include <windows.h>
-#include <commctrl.h>
 #include <objbase.h>
 
 #include "manager_window.h"
-#include "window_scaffold.h"
 
 namespace {
 
@@ -20,12 +18,7 @@ struct ComApartment {
 
 }  // namespace
 
-int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show) {
-    morvane::LoadCommonControls(ICC_STANDARD_CLASSES | ICC_BAR_CLASSES);
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show) {
     ComApartment com;
-    if (!morvane::manager::RegisterManagerClass(instance)) return 1;
-    HWND window = morvane::manager::CreateManagerWindow(instance);
-    if (!window) return 1;
-    // Tab and the buttons' access keys (Alt+N, Alt+E ...) as in a dialog.
-    return morvane::RunDialogLikeMessageLoop(window, show);
+    return morvane::RunProgram(instance, morvane::manager::kManagerWindow, show);
 }

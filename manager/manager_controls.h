@@ -13,7 +13,7 @@ inline constexpr int 按钮4 = 114;
 inline constexpr int 按钮5 = 115;
 inline constexpr int 状态条1 = 121;
 
-inline constexpr const char kWindowClass[] = "MorvaneManager";
-inline constexpr const char kWindowTitle[] = "Morvane 1.0";
+inline constexpr wchar_t kWindowClass[] = L"MorvaneManager";
+inline constexpr wchar_t kWindowTitle[] = L"Morvane 1.0";
 
 }  // namespace morvane::manager

@@ -3,6 +3,7 @@
 #include <commctrl.h>
 #include <windowsx.h>
 
+#include <algorithm>
 #include <optional>
 #include <string>
 #include <vector>
@@ -34,14 +35,14 @@ using enum ControlKind;
 
 // Creation order is the Tab order: the list, then the buttons top to bottom.
 constexpr ControlLayout kLayout[] = {
-    // name    kind          left  top  width height  caption             options            extended
-    {列表框1,  kListBox,        8,    8,  216,  208,  "",                 kListOptions,      WS_EX_CLIENTEDGE},
-    {按钮2,    kButton,       236,    8,  111,   30,  "创建密保卡(&N)",   kButtonOptions,    0},
-    {按钮3,    kButton,       236,   48,  111,   30,  "编辑密保卡(&E)",   kButtonOptions,    0},
-    {按钮4,    kButton,       236,   88,  111,   30,  "删除密保卡(&D)",   kButtonOptions,    0},
-    {按钮5,    kButton,       236,  128,  111,   30,  "创建快捷方式(&L)", kButtonOptions,    0},
-    {按钮1,    kButton,       236,  184,  111,   30,  "查询密保卡(&C)",   kButtonOptions,    0},
-    {状态条1,  kStatusBar,      0,  213,  287,   20,  "",                 kStatusBarOptions, 0},
+    // name    kind          left  top  width height  caption              options            extended
+    {列表框1,  kListBox,        8,    8,  216,  208,  L"",                 kListOptions,      WS_EX_CLIENTEDGE},
+    {按钮2,    kButton,       236,    8,  111,   30,  L"创建密保卡(&N)",   kButtonOptions,    0},
+    {按钮3,    kButton,       236,   48,  111,   30,  L"编辑密保卡(&E)",   kButtonOptions,    0},
+    {按钮4,    kButton,       236,   88,  111,   30,  L"删除密保卡(&D)",   kButtonOptions,    0},
+    {按钮5,    kButton,       236,  128,  111,   30,  L"创建快捷方式(&L)", kButtonOptions,    0},
+    {按钮1,    kButton,       236,  184,  111,   30,  L"查询密保卡(&C)",   kButtonOptions,    0},
+    {状态条1,  kStatusBar,      0,  213,  287,   20,  L"",                 kStatusBarOptions, 0},
 };
 
 constexpr int kWindowLeft = 50, kWindowTop = 50, kWindowWidth = 363, kWindowHeight = 275;
@@ -51,68 +52,68 @@ constexpr DWORD kWindowStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINI
 // over a control; the status bar itself has none and leaves the hint alone.
 struct Hint {
     int id;
-    const char* description;
+    const wchar_t* description;
 };
 constexpr Hint kHints[] = {
-    {按钮1, "查询当前选中的密保卡（只能同时查询一个）"},
-    {按钮2, "创建一个密保卡"},
-    {按钮3, "编辑选中的密保卡（只能同时编辑一个）"},
-    {按钮4, "删除选中的密保卡（可同时删除多个）"},
-    {按钮5, "创建选中密保卡的快捷方式到桌面"},
-    {列表框1, "密保卡列表"},
+    {按钮1, L"查询当前选中的密保卡（只能同时查询一个）"},
+    {按钮2, L"创建一个密保卡"},
+    {按钮3, L"编辑选中的密保卡（只能同时编辑一个）"},
+    {按钮4, L"删除选中的密保卡（可同时删除多个）"},
+    {按钮5, L"创建选中密保卡的快捷方式到桌面"},
+    {列表框1, L"密保卡列表"},
 };
 
 // The commands that need a selected card: the warning box's title and text
 // when there is none.
 struct SelectionGuard {
-    const char* title;
-    const char* no_selection_text;
+    const wchar_t* title;
+    const wchar_t* no_selection_text;
 };
-constexpr SelectionGuard kQueryGuard = {"查询密保卡", "请选择要查询的密保卡！"};
-constexpr SelectionGuard kEditGuard = {"编辑密保卡", "请选择要编辑的密保卡！"};
-constexpr SelectionGuard kDeleteGuard = {"删除密保卡", "请选择要删除的密保卡！"};
-constexpr SelectionGuard kShortcutGuard = {"创建快捷方式", "请选择要创建快捷方式的密保卡！"};
+constexpr SelectionGuard kQueryGuard = {L"查询密保卡", L"请选择要查询的密保卡！"};
+constexpr SelectionGuard kEditGuard = {L"编辑密保卡", L"请选择要编辑的密保卡！"};
+constexpr SelectionGuard kDeleteGuard = {L"删除密保卡", L"请选择要删除的密保卡！"};
+constexpr SelectionGuard kShortcutGuard = {L"创建快捷方式", L"请选择要创建快捷方式的密保卡！"};
 
 // Set once at start-up.
-std::string program_directory;
+FilePath program_directory;
 FocusKeeper focus_keeper;
 ScaledLayout window_layout{kLayout, {kWindowWidth, kWindowHeight}};
 
 HWND CardList(HWND window) { return GetDlgItem(window, 列表框1); }
 HWND StatusBar(HWND window) { return GetDlgItem(window, 状态条1); }
 
-std::string EntryText(HWND list, int index) {
-    // The length may be counted in UTF-16 units, never fewer than the bytes
-    // when doubled.
-    const int length = ListBox_GetTextLen(list, index);
+std::wstring EntryText(HWND list, int index) {
+    const LRESULT length = SendMessageW(list, LB_GETTEXTLEN, static_cast<WPARAM>(index), 0);
     if (length <= 0) return {};
-    std::string text(static_cast<std::size_t>(length) * 2 + 1, '\0');
-    if (ListBox_GetText(list, index, text.data()) <= 0) return {};
-    text.resize(text.find('\0'));
+    std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
+    const LRESULT copied =
+        SendMessageW(list, LB_GETTEXT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(text.data()));
+    text.resize(static_cast<std::size_t>(std::max<LRESULT>(copied, 0)));
     return text;
 }
 
-void SetStatusText(HWND window, const std::string& text) {
-    SendMessageA(StatusBar(window), SB_SETTEXTA, 0, reinterpret_cast<LPARAM>(text.c_str()));
+void SetStatusText(HWND window, const std::wstring& text) {
+    SendMessageW(StatusBar(window), SB_SETTEXTW, 0, reinterpret_cast<LPARAM>(text.c_str()));
 }
 
 // The indexes of the selected entries, top first; after the warning box of
 // `guard` nothing when there are none.
 std::optional<std::vector<int>> GuardedSelection(HWND window, const SelectionGuard& guard) {
     HWND list = CardList(window);
-    int count = ListBox_GetSelCount(list);
+    auto count = static_cast<int>(SendMessageW(list, LB_GETSELCOUNT, 0, 0));
     if (count <= 0) {
-        MessageBoxA(window, guard.no_selection_text, guard.title, MB_OK | MB_ICONWARNING);
+        MessageBoxW(window, guard.no_selection_text, guard.title, MB_OK | MB_ICONWARNING);
         return std::nullopt;
     }
     std::vector<int> indexes(static_cast<std::size_t>(count));
-    count = ListBox_GetSelItems(list, count, indexes.data());
+    count = static_cast<int>(
+        SendMessageW(list, LB_GETSELITEMS, static_cast<WPARAM>(count), reinterpret_cast<LPARAM>(indexes.data())));
     indexes.resize(static_cast<std::size_t>(count > 0 ? count : 0));
     if (indexes.empty()) return std::nullopt;
     return indexes;
 }
 
-std::optional<std::string> TopmostSelectedCard(HWND window, const SelectionGuard& guard) {
+std::optional<std::wstring> TopmostSelectedCard(HWND window, const SelectionGuard& guard) {
     std::optional<std::vector<int>> selected = GuardedSelection(window, guard);
     if (!selected) return std::nullopt;
     return EntryText(CardList(window), selected->front());
@@ -121,14 +122,14 @@ std::optional<std::string> TopmostSelectedCard(HWND window, const SelectionGuard
 // A program that cannot be started is not reported: the manager goes on.
 void QueryCard(HWND window) {
     if (auto card = TopmostSelectedCard(window, kQueryGuard))
-        StartProgram(program_directory, "check.exe", QueryCommandLine(*card));
+        StartProgram(program_directory, L"check.exe", QueryCommandLine(*card));
 }
 
-void CreateCard() { StartProgram(program_directory, "create.exe", CreateCommandLine()); }
+void CreateCard() { StartProgram(program_directory, L"create.exe", CreateCommandLine()); }
 
 void EditCard(HWND window) {
     if (auto card = TopmostSelectedCard(window, kEditGuard))
-        StartProgram(program_directory, "create.exe", EditCommandLine(*card));
+        StartProgram(program_directory, L"create.exe", EditCommandLine(*card));
 }
 
 // Deletes exactly the cards selected when the command began, top first;
@@ -137,16 +138,16 @@ void DeleteCards(HWND window) {
     std::optional<std::vector<int>> selected = GuardedSelection(window, kDeleteGuard);
     if (!selected) return;
     HWND list = CardList(window);
-    std::vector<std::string> cards;
+    std::vector<std::wstring> cards;
     for (int index : *selected) cards.push_back(EntryText(list, index));
     int removed = 0;
     for (std::size_t i = 0; i < cards.size(); ++i) {
         if (!DeleteCardFile(program_directory, cards[i])) {
-            MessageBoxA(window, "删除失败！", "删除密保卡", MB_OK | MB_ICONERROR);
+            MessageBoxW(window, L"删除失败！", L"删除密保卡", MB_OK | MB_ICONERROR);
             return;
         }
         // Each earlier removal has moved this entry up by one.
-        ListBox_DeleteString(list, (*selected)[i] - removed);
+        SendMessageW(list, LB_DELETESTRING, static_cast<WPARAM>((*selected)[i] - removed), 0);
         ++removed;
     }
 }
@@ -160,13 +161,13 @@ void MakeShortcut(HWND window) {
 // update per entry take a quarter off the filling.
 void FillCardList(HWND window) {
     HWND list = CardList(window);
-    const std::vector<std::string> cards = ListCardNames(program_directory);
+    const std::vector<std::wstring> cards = ListCardNames(program_directory);
     std::size_t bytes = 0;
-    for (const std::string& card : cards) bytes += card.size() + 1;
-    SendMessageA(list, LB_INITSTORAGE, cards.size(), bytes);
-    SetWindowRedraw(list, FALSE);
-    for (const std::string& card : cards) ListBox_AddString(list, card.c_str());
-    SetWindowRedraw(list, TRUE);
+    for (const std::wstring& card : cards) bytes += (card.size() + 1) * sizeof(wchar_t);
+    SendMessageW(list, LB_INITSTORAGE, cards.size(), bytes);
+    SendMessageW(list, WM_SETREDRAW, FALSE, 0);
+    for (const std::wstring& card : cards) SendMessageW(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(card.c_str()));
+    SendMessageW(list, WM_SETREDRAW, TRUE, 0);
     InvalidateRect(list, nullptr, TRUE);
 }
 
@@ -193,14 +194,14 @@ void OnCommand(HWND window, int id, HWND, UINT notification) {
 // child; over the bare client surface it names the window itself.
 BOOL OnSetCursor(HWND window, HWND under_pointer, UINT hit_test, UINT message) {
     if (under_pointer == window) {
-        if (hit_test == HTCLIENT) SetStatusText(window, "");
+        if (hit_test == HTCLIENT) SetStatusText(window, L"");
     } else {
         const int id = GetDlgCtrlID(under_pointer);
         for (const Hint& hint : kHints) {
-            if (hint.id == id) SetStatusText(window, std::string("提示：") + hint.description);
+            if (hint.id == id) SetStatusText(window, std::wstring(L"提示：") + hint.description);
         }
     }
-    return FORWARD_WM_SETCURSOR(window, under_pointer, hit_test, message, DefWindowProcA);
+    return FORWARD_WM_SETCURSOR(window, under_pointer, hit_test, message, DefWindowProcW);
 }
 
 HBRUSH OnCtlColorListBox(HWND, HDC context, HWND, int) {
@@ -228,19 +229,14 @@ LRESULT CALLBACK ManagerWindowProc(HWND window, UINT message, WPARAM wParam, LPA
         HANDLE_MSG(window, WM_ACTIVATE, OnActivate);
         HANDLE_MSG(window, WM_DPICHANGED, OnDpiChanged);
         HANDLE_MSG(window, WM_DESTROY, OnDestroy);
-        default: return DefWindowProcA(window, message, wParam, lParam);
+        default: return DefWindowProcW(window, message, wParam, lParam);
     }
 }
 
 }  // namespace
 
-bool RegisterManagerClass(HINSTANCE instance) {
-    return RegisterProgramClass(instance, kWindowClass, ManagerWindowProc, IDI_MANAGER);
-}
-
-HWND CreateManagerWindow(HINSTANCE instance) {
-    return CreateWindowExA(0, kWindowClass, kWindowTitle, kWindowStyle, kWindowLeft, kWindowTop, kWindowWidth,
-                           kWindowHeight, nullptr, nullptr, instance, nullptr);
-}
+const ProgramWindow kManagerWindow = {kWindowClass,  ManagerWindowProc, IDI_MANAGER, kWindowTitle, kWindowStyle,
+                                      {kWindowLeft, kWindowTop}, {kWindowWidth, kWindowHeight},
+                                      ICC_STANDARD_CLASSES | ICC_BAR_CLASSES};
 
 }  // namespace morvane::manager

@@ -1,11 +1,9 @@
 #pragma once
-#include <windows.h>
+#include "window_scaffold.h"
 
 namespace morvane::manager {
 
-bool RegisterManagerClass(HINSTANCE instance);
-
-// The manager window, its card list filled from the card store.
-HWND CreateManagerWindow(HINSTANCE instance);
+// The manager window, its card list filled from the card store at start-up.
+extern const ProgramWindow kManagerWindow;
 
 }  // namespace morvane::manager

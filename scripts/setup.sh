@@ -10,12 +10,19 @@ while read -r package _; do
 done < <(grep -v '^[[:space:]]*\(#\|$\)' "$(dirname "$0")/packages.txt")
 
 # wine names files in the Unix locale's character set: without a generated
-# zh_CN.UTF-8 locale it cannot create a file with a Chinese name.
+# locale it cannot create a file with a Chinese name. The programs run in
+# zh_CN.UTF-8 (code page 936); the tests also run them in the locales that
+# give the code pages 1252, 950 and 65001.
+locales=(zh_CN en_US zh_TW hi_IN)
 ensure_locale() {
-    locale -a 2>/dev/null | grep -qix 'zh_CN.utf8' && return 0
-    sed -i 's/^# *zh_CN.UTF-8 UTF-8/zh_CN.UTF-8 UTF-8/' /etc/locale.gen
-    grep -q '^zh_CN.UTF-8 UTF-8' /etc/locale.gen || echo 'zh_CN.UTF-8 UTF-8' >>/etc/locale.gen
-    locale-gen >/dev/null
+    local name missing=0
+    for name in "${locales[@]}"; do
+        locale -a 2>/dev/null | grep -qix "$name.utf8" && continue
+        missing=1
+        sed -i "s/^# *$name.UTF-8 UTF-8/$name.UTF-8 UTF-8/" /etc/locale.gen
+        grep -q "^$name.UTF-8 UTF-8" /etc/locale.gen || echo "$name.UTF-8 UTF-8" >>/etc/locale.gen
+    done
+    [ $missing -eq 0 ] || locale-gen >/dev/null
 }
 
 missing=()

@@ -16,7 +16,7 @@ using testing::WriteBytes;
 class CardStoreTest : public ::testing::TestWithParam<ProfileImplementation> {
 protected:
     Profile& profile() { return GetParam().get(); }
-    bool Save(const std::string& file, std::string_view serial, std::string_view content) {
+    bool Save(const FilePath& file, std::string_view serial, std::string_view content) {
         return SaveCard(profile(), file, serial, content);
     }
     // Nothing but the card files the test made: no scratch copy left behind.
@@ -30,7 +30,7 @@ protected:
 };
 
 TEST_P(CardStoreTest, NewThreeRowCardHasTheSixLinesOfTheFormat) {
-    const std::string file = store.Card("B卡");
+    const FilePath file = store.Card("B卡");
     ASSERT_TRUE(Save(file, "SN-001", "11,12,13\r\n21,22,23\r\n31,32,33"));
     EXPECT_EQ(ReadBytes(file),
               "[Info]\r\n\xD0\xF2\xC1\xD0\xBA\xC5=SN-001\r\n[Card]\r\nA=11,12,13\r\nB=21,22,23\r\nC=31,32,33\r\n");
@@ -40,7 +40,7 @@ TEST_P(CardStoreTest, NewThreeRowCardHasTheSixLinesOfTheFormat) {
 }
 
 TEST_P(CardStoreTest, ReadBackStopsAtTheFirstEmptyOrMissingRowAndAfterZ) {
-    const std::string file = store.Card("c");
+    const FilePath file = store.Card("c");
     WriteBytes(file, "[Info]\r\n序列号=9\r\n");
     EXPECT_EQ(ReadCardContent(profile(), file), "");
 
@@ -60,14 +60,14 @@ TEST_P(CardStoreTest, ReadBackStopsAtTheFirstEmptyOrMissingRowAndAfterZ) {
 }
 
 TEST_P(CardStoreTest, RowsAreFoundWhateverTheCaseOfSectionAndKey) {
-    const std::string file = store.Card("c");
+    const FilePath file = store.Card("c");
     WriteBytes(file, "[card]\r\na=low\r\nB=up\r\n");
     EXPECT_EQ(profile().ReadValue(file, "Card", "b"), "up");
     EXPECT_EQ(ReadCardContent(profile(), file), "low\r\nup");
 }
 
 TEST_P(CardStoreTest, SavingFewerRowsLeavesOnlyTheNewRowsAndKeepsForeignLines) {
-    const std::string file = store.Card("c");
+    const FilePath file = store.Card("c");
     ASSERT_TRUE(Save(file, "1", "a\r\nb\r\nc\r\nd"));
     ASSERT_TRUE(profile().WriteValue(file, "Card", "Note", "kept"));
     ASSERT_TRUE(profile().WriteValue(file, "Other", "k", "v"));
@@ -82,21 +82,21 @@ TEST_P(CardStoreTest, SavingFewerRowsLeavesOnlyTheNewRowsAndKeepsForeignLines) {
 }
 
 TEST_P(CardStoreTest, EveryKindOfLineBreakSplitsRows) {
-    const std::string file = store.Card("c");
+    const FilePath file = store.Card("c");
     ASSERT_TRUE(Save(file, "s", "lf1\nlf2\rcr3\r\ncrlf4"));
     EXPECT_EQ(ReadCardContent(profile(), file), "lf1\r\nlf2\r\ncr3\r\ncrlf4");
     EXPECT_EQ(ReadBytes(file).find("\n\n"), std::string::npos);
 }
 
 TEST_P(CardStoreTest, EmptyLinesCarryNoRowSoReadBackAgreesWithTheSave) {
-    const std::string file = store.Card("c");
+    const FilePath file = store.Card("c");
     ASSERT_TRUE(Save(file, "s", "a\r\n\r\nb\n\n   \n\"\"\nc\r\n\r\n"));
     EXPECT_EQ(ReadCardContent(profile(), file), "a\r\nb\r\nc");
     EXPECT_EQ(profile().ReadValue(file, "Card", "D"), "");
 }
 
 TEST_P(CardStoreTest, TwentySixRowsFitATwentySeventhFailsAndChangesNothing) {
-    const std::string file = store.Card("c");
+    const FilePath file = store.Card("c");
     std::string rows;
     for (int row = 1; row <= 26; ++row) rows += "r" + std::to_string(row) + "\r\n";
     ASSERT_TRUE(Save(file, "s", rows));
@@ -109,7 +109,7 @@ TEST_P(CardStoreTest, TwentySixRowsFitATwentySeventhFailsAndChangesNothing) {
 }
 
 TEST_P(CardStoreTest, MissingCardStoreFailsAndCreatesNothing) {
-    const std::string cards = store.cards();
+    const FilePath cards = store.cards();
     testing::RemoveTree(cards);
     EXPECT_FALSE(Save(store.Card("c"), "s", "a"));
     EXPECT_FALSE(files::IsDirectory(cards));
@@ -117,7 +117,7 @@ TEST_P(CardStoreTest, MissingCardStoreFailsAndCreatesNothing) {
 }
 
 TEST_P(CardStoreTest, ReadOnlyCardFileFailsAndStaysAsItWas) {
-    const std::string file = store.Card("c");
+    const FilePath file = store.Card("c");
     ASSERT_TRUE(Save(file, "s", "a\r\nb"));
     const std::string before = ReadBytes(file);
     testing::SetReadOnly(file, true);
@@ -129,11 +129,11 @@ TEST_P(CardStoreTest, ReadOnlyCardFileFailsAndStaysAsItWas) {
 
 // A card that could not be flushed to the disk may not be renamed into place.
 TEST_P(CardStoreTest, AFailedFlushFailsTheSaveAndLeavesTheOldCard) {
-    const std::string file = store.Card("c");
+    const FilePath file = store.Card("c");
     ASSERT_TRUE(Save(file, "s", "a\r\nb"));
     const std::string before = ReadBytes(file);
     struct FailingFlush final : files::FileSystem {
-        bool FlushToDisk(const std::string&) override { return false; }
+        bool FlushToDisk(const FilePath&) override { return false; }
     } failing_flush;
     {
         files::FileSystemOverride disk_error(failing_flush);
@@ -144,7 +144,7 @@ TEST_P(CardStoreTest, AFailedFlushFailsTheSaveAndLeavesTheOldCard) {
 }
 
 TEST_P(CardStoreTest, ADirectoryInPlaceOfTheCardFileFails) {
-    const std::string file = store.Card("c");
+    const FilePath file = store.Card("c");
     testing::MakeDirectory(file);
     EXPECT_FALSE(CardFileExists(file));
     EXPECT_FALSE(Save(file, "s", "a"));
@@ -158,23 +158,23 @@ std::string RowOfLength(std::size_t length) {
     return row + "end";
 }
 
-TEST_P(CardStoreTest, NamesUpToThePathLimitSaveOneByteMoreIsRefusedAndLeavesNothing) {
+TEST_P(CardStoreTest, NamesUpToThePathLimitSaveOneMoreIsRefusedAndLeavesNothing) {
     // The longest name is set by the card store's own path, whatever its depth.
-    const std::size_t longest = kMaxFilePathBytes - store.cards().size() - 1 - 4;
+    const std::size_t longest = kMaxFilePathLength - store.cards().size() - 1 - 4;
     ASSERT_LE(longest, 251u) << "the longest file name most file systems take, with \".ini\"";
     const std::string name(longest, 'n');
-    const std::string file = store.Card(name);
-    ASSERT_EQ(file.size(), kMaxFilePathBytes);
+    const FilePath file = store.Card(name);
+    ASSERT_EQ(file.size(), kMaxFilePathLength);
     ASSERT_TRUE(Save(file, "s", "a"));
     EXPECT_EQ(ReadCardContent(profile(), file), "a");
 
-    const std::string too_long = store.cards() + kPathSeparator + name + "n.ini";
+    const FilePath too_long = store.cards() + kPathSeparator + testing::PathOf(name + "n.ini");
     EXPECT_FALSE(Save(too_long, "s", "a"));
     EXPECT_EQ(StoreListing(), std::vector<std::string>{name + ".ini"});
 }
 
 TEST_P(CardStoreTest, LongValuesAreReadBackWhole) {
-    const std::string file = store.Card("c");
+    const FilePath file = store.Card("c");
     const std::string row = RowOfLength(1u << 20);
     WriteBytes(file, "[Card]\r\nA=" + row + "\r\nB=short\r\n");
     EXPECT_TRUE(profile().ReadValue(file, "Card", "A") == row);
@@ -182,7 +182,7 @@ TEST_P(CardStoreTest, LongValuesAreReadBackWhole) {
 }
 
 TEST_P(CardStoreTest, RowsUpToTheWriterLimitSaveWholeLongerOnesFailAndChangeNothing) {
-    const std::string file = store.Card("c");
+    const FilePath file = store.Card("c");
     const std::string longest = RowOfLength(kMaxProfileValueBytes);
     ASSERT_TRUE(Save(file, "s", longest + "\r\nshort"));
     EXPECT_TRUE(profile().ReadValue(file, "Card", "A") == longest);
@@ -195,7 +195,7 @@ TEST_P(CardStoreTest, RowsUpToTheWriterLimitSaveWholeLongerOnesFailAndChangeNoth
 }
 
 TEST_P(CardStoreTest, WriteValueRefusesLineBreaksAndEmptyNames) {
-    const std::string file = store.Card("c");
+    const FilePath file = store.Card("c");
     EXPECT_FALSE(profile().WriteValue(file, "Card", "A", "one\ntwo"));
     EXPECT_FALSE(profile().WriteValue(file, "Card", "A", "one\rtwo"));
     EXPECT_FALSE(profile().WriteValue(file, "Card", "A", std::string("one\0two", 7)));
@@ -207,7 +207,7 @@ TEST_P(CardStoreTest, WriteValueRefusesLineBreaksAndEmptyNames) {
 }
 
 TEST_P(CardStoreTest, ValuesReadAsThePlatformReadsThem) {
-    const std::string file = store.Card("c");
+    const FilePath file = store.Card("c");
     WriteBytes(file, "[Card]\r\n  A  =  1, 2  \r\nB=\"quoted\"\r\nC='single'\r\nD=\"\r\nE=\"half\r\nF=x=y\r\n");
     EXPECT_EQ(profile().ReadValue(file, "Card", "A"), "1, 2");
     EXPECT_EQ(profile().ReadValue(file, "Card", "B"), "quoted");
@@ -217,9 +217,14 @@ TEST_P(CardStoreTest, ValuesReadAsThePlatformReadsThem) {
     EXPECT_EQ(profile().ReadValue(file, "Card", "F"), "x=y");
 }
 
-TEST_P(CardStoreTest, CardNamesWithBlanksAndChineseKeepTheirBytes) {
-    const std::string name = "my 工行 \xD5\x5C";
-    const std::string file = store.Card(name);
+// 誠 is D5 5C in GBK: its second byte is that of a backslash.
+TEST_P(CardStoreTest, CardNamesWithBlanksAndChineseKeepTheirCharacters) {
+#ifdef _WIN32
+    const std::string name = "my 工行 誠";
+#else
+    const std::string name = "my 工行";
+#endif
+    const FilePath file = store.Card(name);
     ASSERT_TRUE(Save(file, "s", "a"));
     EXPECT_EQ(StoreListing(), std::vector<std::string>{name + ".ini"});
     EXPECT_TRUE(CardFileExists(file));
@@ -227,7 +232,7 @@ TEST_P(CardStoreTest, CardNamesWithBlanksAndChineseKeepTheirBytes) {
 }
 
 TEST_P(CardStoreTest, MissingFileReadsEmptyAndRemovingCreatesNothing) {
-    const std::string file = store.Card("gone");
+    const FilePath file = store.Card("gone");
     EXPECT_EQ(profile().ReadValue(file, "Card", "A"), "");
     EXPECT_EQ(ReadCardContent(profile(), file), "");
     EXPECT_TRUE(profile().RemoveKey(file, "Card", "A"));
@@ -236,6 +241,29 @@ TEST_P(CardStoreTest, MissingFileReadsEmptyAndRemovingCreatesNothing) {
 
 INSTANTIATE_TEST_SUITE_P(Implementations, CardStoreTest, ::testing::ValuesIn(testing::ProfileImplementations()),
                          testing::ImplementationName);
+
+#ifdef _WIN32
+// A card file a text editor saved as UTF-16 stays UTF-16; one holding a
+// character GBK cannot hold would lose it in the save, so the save fails
+// and leaves it.
+TEST(Utf16CardFile, StaysUtf16AndIsKeptWhenASaveWouldLoseACharacter) {
+    testing::ScratchStore store;
+    const FilePath file = store.Card("u");
+    const auto utf16 = [](std::wstring_view text) {
+        return std::string("\xFF\xFE") + std::string(reinterpret_cast<const char*>(text.data()), text.size() * 2);
+    };
+    WriteBytes(file, utf16(L"[Card]\r\nA=甲1,乙2\r\n"));
+    EXPECT_EQ(ReadCardContent(OwnProfile(), file), "甲1,乙2");
+    ASSERT_TRUE(SaveCard(OwnProfile(), file, "s", "丙3"));
+    EXPECT_EQ(ReadBytes(file), utf16(L"[Card]\r\nA=丙3\r\n[Info]\r\n序列号=s\r\n"));
+
+    const std::string holding_an_emoji = utf16(L"[Card]\r\nA=1\r\n; 😀\r\n");
+    WriteBytes(file, holding_an_emoji);
+    EXPECT_FALSE(SaveCard(OwnProfile(), file, "s", "2"));
+    EXPECT_EQ(ReadBytes(file), holding_an_emoji);
+    EXPECT_EQ(ReadCardContent(OwnProfile(), file), "1");
+}
+#endif
 
 TEST(SplitCardContent, RefusesMoreThanTwentySixRowsButNotTrailingBreaks) {
     std::string rows;

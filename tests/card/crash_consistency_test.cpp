@@ -24,12 +24,12 @@ using testing::ReadBytes;
 struct Step {
     enum class Kind { kWrite, kFlush, kReplace, kRemove };
     Kind kind;
-    std::string path;
-    std::string bytes;   // kWrite
-    std::string target;  // kReplace
+    FilePath path;
+    std::string bytes;  // kWrite
+    FilePath target;    // kReplace
 };
 
-std::string BaseName(const std::string& path) { return path.substr(path.find_last_of("/\\") + 1); }
+std::string BaseName(const FilePath& path) { return testing::GbkOf(path.substr(path.rfind(kPathSeparator) + 1)); }
 
 std::string Describe(const Step& step) {
     switch (step.kind) {
@@ -45,16 +45,16 @@ std::string Describe(const Step& step) {
 // The machine's file system, writing down each change that returned.
 class RecordingFileSystem final : public files::FileSystem {
 public:
-    bool WriteAll(const std::string& path, const std::string& bytes) override {
+    bool WriteAll(const FilePath& path, const std::string& bytes) override {
         return Record(FileSystem::WriteAll(path, bytes), {Step::Kind::kWrite, path, bytes, {}});
     }
-    bool FlushToDisk(const std::string& path) override {
+    bool FlushToDisk(const FilePath& path) override {
         return Record(FileSystem::FlushToDisk(path), {Step::Kind::kFlush, path, {}, {}});
     }
-    bool Replace(const std::string& from, const std::string& to) override {
+    bool Replace(const FilePath& from, const FilePath& to) override {
         return Record(FileSystem::Replace(from, to), {Step::Kind::kReplace, from, {}, to});
     }
-    void Remove(const std::string& path) override {
+    void Remove(const FilePath& path) override {
         FileSystem::Remove(path);
         Record(true, {Step::Kind::kRemove, path, {}, {}});
     }
@@ -80,7 +80,7 @@ struct CrashOutcome {
 class ModelDisk {
 public:
     // The disk before the save: `path` holds `bytes`, flushed, if any.
-    ModelDisk(const std::string& path, const std::optional<std::string>& bytes) {
+    ModelDisk(const FilePath& path, const std::optional<std::string>& bytes) {
         if (bytes) Bind(path, File{*bytes, *bytes, false});
     }
 
@@ -113,7 +113,7 @@ public:
     }
 
     // What the program would read now.
-    std::optional<std::string> Written(const std::string& path) const {
+    std::optional<std::string> Written(const FilePath& path) const {
         auto name = names_.find(path);
         if (name == names_.end()) return std::nullopt;
         return files_[name->second].written;
@@ -123,7 +123,7 @@ public:
     // reaches the disk in any part: none or all of it, cut short, or with
     // a half that still holds the flushed data or zeros, as blocks written
     // out of order and a size written before them leave it.
-    std::vector<CrashOutcome> AfterCrash(const std::string& path) const {
+    std::vector<CrashOutcome> AfterCrash(const FilePath& path) const {
         auto name = names_.find(path);
         if (name == names_.end()) return {{"the file is not there", std::nullopt}};
         const File& file = files_[name->second];
@@ -159,13 +159,13 @@ private:
         std::string written;
         bool dirty;
     };
-    void Bind(const std::string& path, File file) {
+    void Bind(const FilePath& path, File file) {
         files_.push_back(std::move(file));
         names_[path] = files_.size() - 1;
     }
 
     std::vector<File> files_;
-    std::map<std::string, std::size_t> names_;
+    std::map<FilePath, std::size_t> names_;
 };
 
 std::string Shown(const std::optional<std::string>& bytes) {
@@ -230,7 +230,7 @@ class CrashConsistency : public ::testing::TestWithParam<SaveCase> {};
 TEST_P(CrashConsistency, EveryCrashLeavesTheWholeOldCardOrTheWholeNewOne) {
     const SaveCase& save = GetParam();
     testing::ScratchStore store;
-    const std::string card = store.Card("c");
+    const FilePath card = store.Card("c");
     if (save.old_card_file) testing::WriteBytes(card, *save.old_card_file);
 
     RecordingFileSystem recorder;

@@ -39,7 +39,7 @@ protected:
     }
 
     testing::ScratchStore store;
-    const std::string card = store.Card("card");
+    const FilePath card = store.Card("card");
 };
 
 TEST_P(LookupTest, CodesComeInRowOrderWhateverTheBoxOrder) {

@@ -124,13 +124,13 @@ class Parity : public ::testing::Test {
 protected:
     // A path of its own for each file: wine keeps a file it has read in a
     // cache keyed by name and trusts it while the modification time stays.
-    std::string NextPath(const char* what) { return store.Card(what + std::to_string(++files_made)); }
+    FilePath NextPath(const char* what) { return store.Card(what + std::to_string(++files_made)); }
 
-    void ExpectSameReads(const std::string& platform_file, const std::string& own_file, const std::string& where) {
+    void ExpectSameReads(const FilePath& platform_file, const FilePath& own_file, const std::string& where) {
         // Read the platform's file from a fresh copy, as another program
         // would: wine hands back a value it has just written before it
         // trims trailing blanks on its next load.
-        const std::string fresh = NextPath("fresh");
+        const FilePath fresh = NextPath("fresh");
         WriteBytes(fresh, ReadBytes(platform_file));
         for (const std::string& section : kSections) {
             for (const std::string& key : kKeys) {
@@ -141,7 +141,7 @@ protected:
     }
 
     void RunCase(const std::string& original, std::mt19937& random) {
-        const std::string platform_file = NextPath("platform"), own_file = NextPath("own");
+        const FilePath platform_file = NextPath("platform"), own_file = NextPath("own");
         WriteBytes(platform_file, original);
         WriteBytes(own_file, original);
         const std::string where_file = "file: " + ::testing::PrintToString(original);

@@ -13,6 +13,9 @@
 
 #ifdef _WIN32
 #include <windows.h>
+
+#include "text.h"
+#include "windows_profile.h"
 #else
 #include <sys/stat.h>
 #include <unistd.h>
@@ -20,42 +23,62 @@
 
 namespace morvane::testing {
 
-inline std::string ReadBytes(const std::string& path) {
+// A card name or path piece written as the tests' narrow literals, GBK, as
+// the system's path text: UTF-16 on Windows, the same bytes elsewhere.
+inline FilePath PathOf(std::string_view gbk) {
+#ifdef _WIN32
+    return WideFromGbk(gbk);
+#else
+    return FilePath(gbk);
+#endif
+}
+
+// A file name as the tests' narrow literals write it.
+inline std::string GbkOf(const FilePath& path) {
+#ifdef _WIN32
+    return GbkFromWide(path).value_or("<not GBK>");
+#else
+    return path;
+#endif
+}
+
+inline std::string ReadBytes(const FilePath& path) {
     std::string bytes;
     files::ReadAll(path, bytes);
     return bytes;
 }
 
-inline void WriteBytes(const std::string& path, const std::string& bytes) {
-    ASSERT_TRUE(files::WriteAll(path, bytes)) << path;
+inline void WriteBytes(const FilePath& path, const std::string& bytes) {
+    ASSERT_TRUE(files::WriteAll(path, bytes)) << GbkOf(path);
 }
 
-inline void MakeDirectory(const std::string& path) {
+inline void MakeDirectory(const FilePath& path) {
 #ifdef _WIN32
-    CreateDirectoryA(path.c_str(), nullptr);
+    CreateDirectoryW(path.c_str(), nullptr);
 #else
     mkdir(path.c_str(), 0755);
 #endif
 }
 
-inline void SetReadOnly(const std::string& path, bool read_only) {
+inline void SetReadOnly(const FilePath& path, bool read_only) {
 #ifdef _WIN32
-    SetFileAttributesA(path.c_str(), read_only ? FILE_ATTRIBUTE_READONLY : FILE_ATTRIBUTE_NORMAL);
+    SetFileAttributesW(path.c_str(), read_only ? FILE_ATTRIBUTE_READONLY : FILE_ATTRIBUTE_NORMAL);
 #else
     chmod(path.c_str(), read_only ? 0444 : 0644);
 #endif
 }
 
-inline std::vector<std::string> ListDirectory(const std::string& directory) {
+// The names in `directory`, as GBK.
+inline std::vector<std::string> ListDirectory(const FilePath& directory) {
     std::vector<std::string> names;
 #ifdef _WIN32
-    WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA((directory + "\\*").c_str(), &found);
+    WIN32_FIND_DATAW found;
+    HANDLE search = FindFirstFileW((directory + L"\\*").c_str(), &found);
     if (search == INVALID_HANDLE_VALUE) return names;
     do {
-        std::string name = found.cFileName;
-        if (name != "." && name != "..") names.push_back(name);
-    } while (FindNextFileA(search, &found));
+        const std::wstring name = found.cFileName;
+        if (name != L"." && name != L"..") names.push_back(GbkOf(name));
+    } while (FindNextFileW(search, &found));
     FindClose(search);
 #else
     std::string command = "ls -A '" + directory + "' 2>/dev/null";
@@ -72,9 +95,9 @@ inline std::vector<std::string> ListDirectory(const std::string& directory) {
     return names;
 }
 
-inline void RemoveTree(const std::string& directory) {
+inline void RemoveTree(const FilePath& directory) {
     for (const std::string& name : ListDirectory(directory)) {
-        std::string path = directory + kPathSeparator + name;
+        const FilePath path = directory + kPathSeparator + PathOf(name);
         SetReadOnly(path, false);
         if (files::IsDirectory(path)) {
             RemoveTree(path);
@@ -83,7 +106,7 @@ inline void RemoveTree(const std::string& directory) {
         }
     }
 #ifdef _WIN32
-    RemoveDirectoryA(directory.c_str());
+    RemoveDirectoryW(directory.c_str());
 #else
     rmdir(directory.c_str());
 #endif
@@ -92,11 +115,11 @@ inline void RemoveTree(const std::string& directory) {
 // The system's directory for temporary files, without a trailing separator:
 // short and the same wherever the build tree lies, so that no test's paths
 // depend on the folder the repository was cloned into.
-inline std::string TemporaryDirectory() {
+inline FilePath TemporaryDirectory() {
 #ifdef _WIN32
-    std::string path(MAX_PATH + 1, '\0');
-    path.resize(GetTempPathA(static_cast<DWORD>(path.size()), path.data()));
-    if (!path.empty() && path.back() == '\\') path.pop_back();
+    FilePath path(MAX_PATH + 1, L'\0');
+    path.resize(GetTempPathW(static_cast<DWORD>(path.size()), path.data()));
+    if (!path.empty() && path.back() == L'\\') path.pop_back();
     return path;
 #else
     const char* directory = std::getenv("TMPDIR");
@@ -119,20 +142,20 @@ public:
 #else
         const unsigned long process = static_cast<unsigned long>(getpid());
 #endif
-        root_ = TemporaryDirectory() + kPathSeparator + "morvane-" + std::to_string(process) + "-" + test_name +
-                std::to_string(++counter);
+        root_ = TemporaryDirectory() + kPathSeparator +
+                PathOf("morvane-" + std::to_string(process) + "-" + test_name + std::to_string(++counter));
         RemoveTree(root_);
         MakeDirectory(root_);
         MakeDirectory(cards());
     }
     ~ScratchStore() { RemoveTree(root_); }
 
-    const std::string& root() const { return root_; }
-    std::string cards() const { return CardStoreDirectory(root_); }
-    std::string Card(std::string_view name) const { return CardFilePath(root_, name).value_or(""); }
+    const FilePath& root() const { return root_; }
+    FilePath cards() const { return CardStoreDirectory(root_); }
+    FilePath Card(std::string_view name) const { return CardFilePath(root_, PathOf(name)).value_or(FilePath()); }
 
 private:
-    std::string root_;
+    FilePath root_;
 };
 
 }  // namespace morvane::testing

@@ -73,7 +73,7 @@ std::vector<COLORREF> CaptionDrawnIn(HGDIOBJ font, const char* caption, SIZE siz
     DeleteObject(brush);
     SetBkColor(memory, background);
     SetTextColor(memory, GetSysColor(COLOR_WINDOWTEXT));
-    DrawTextA(memory, caption, -1, &all, DT_LEFT | DT_WORDBREAK | DT_EXPANDTABS);
+    DrawTextW(memory, Wide(caption).c_str(), -1, &all, DT_LEFT | DT_WORDBREAK | DT_EXPANDTABS);
     SelectObject(memory, old_font);
     SelectObject(memory, old_bitmap);
     DeleteDC(memory);

@@ -1,5 +1,5 @@
-// Typing a query: two bytes of code page 936 per box, upper case, the focus
-// moving on by itself, each box's text selected when it gets the focus.
+// Typing a query: two GBK bytes per box, upper case, the focus moving on by
+// itself, each box's text selected when it gets the focus.
 #include "query_window_test.h"
 
 namespace morvane::test {
@@ -111,10 +111,8 @@ TEST_F(Typing, AChineseCharacterDoesNotFitBesideALetter) {
 }
 
 // Chinese typing goes the way of a Chinese input method's result: WM_IME_CHAR,
-// one message per character with its two code page 936 bytes in one wParam
-// (what the system sends a window that leaves composition to it). SendInput's
-// Unicode keys cannot stand in: under wine's US layout they reach an ANSI
-// window as "?".
+// one message per character (what the system sends a window that leaves
+// composition to it).
 TEST_F(Typing, ImeCharactersAreCountedInBytes) {
     OpenCard();
     PostImeChars(Control(编辑框_坐标1), "序");
@@ -128,6 +126,19 @@ TEST_F(Typing, ImeCharactersAreCountedInBytes) {
     EXPECT_EQ(Text(编辑框_坐标2), "列");
     PressEnter();
     EXPECT_TRUE(WaitForText(编辑框_结果, "SN-0042"));
+}
+
+// No card row can be asked for with them, and a GBK length they have none.
+TEST_F(Typing, CharactersGbkCannotHoldAreRefusedTypedPostedOrPasted) {
+    OpenCard();
+    TypeUnicode(L"😀한");
+    PostImeChars(Control(编辑框_坐标1), L"😀");
+    ASSERT_TRUE(SetClipboardText(L"😀B3"));
+    PressCtrl('V');
+    TypeKeys("A1");
+    ASSERT_TRUE(WaitForText(编辑框_坐标1, "A1"));
+    TypeUnicode(L"序");
+    ASSERT_TRUE(WaitForText(编辑框_坐标2, "序")) << "a typed Chinese character fills a box";
 }
 
 TEST_F(Typing, APasteIsCutToTheBoxesTwoBytes) {

@@ -113,10 +113,10 @@ TEST_F(CreateMode, ReadOnlyCardFileFailsAndStaysAsItWas) {
     const std::string old_card = CardBytes("OLD", {"1", "2"});
     ASSERT_TRUE(directory_.WriteCardFile("locked", old_card));
     const std::string file = directory_.CardFilePath("locked");
-    ASSERT_TRUE(SetFileAttributesA(file.c_str(), FILE_ATTRIBUTE_READONLY));
+    ASSERT_TRUE(SetFileAttributesW(Wide(file).c_str(), FILE_ATTRIBUTE_READONLY));
     editor_.Fill("locked", "NEW", "x");
     std::optional<MessageBoxContent> box = editor_.Save();
-    SetFileAttributesA(file.c_str(), FILE_ATTRIBUTE_NORMAL);
+    SetFileAttributesW(Wide(file).c_str(), FILE_ATTRIBUTE_NORMAL);
     EXPECT_MESSAGE_BOX(box, "创建密保卡失败！", "创建密保卡", MessageBoxIcon::kError);
     EXPECT_EQ(directory_.ReadCardFile("locked"), old_card);
     EXPECT_EQ(directory_.CardFileNames(), std::vector<std::string>{"locked.ini"});

@@ -92,10 +92,10 @@ TEST_F(EditMode, FailedSavesLeaveTheOldFile) {
     EXPECT_EQ(directory_.ReadCardFile("卡"), kStored);
 
     const std::string file = directory_.CardFilePath("卡");
-    ASSERT_TRUE(SetFileAttributesA(file.c_str(), FILE_ATTRIBUTE_READONLY));
+    ASSERT_TRUE(SetFileAttributesW(Wide(file).c_str(), FILE_ATTRIBUTE_READONLY));
     editor_->SetContent("x");
     std::optional<MessageBoxContent> box = editor_->Save();
-    SetFileAttributesA(file.c_str(), FILE_ATTRIBUTE_NORMAL);
+    SetFileAttributesW(Wide(file).c_str(), FILE_ATTRIBUTE_NORMAL);
     EXPECT_MESSAGE_BOX(box, "保存密保卡失败！", "保存密保卡", MessageBoxIcon::kError);
     EXPECT_EQ(directory_.ReadCardFile("卡"), kStored);
     // A failed save leaves the editor as ready as before.

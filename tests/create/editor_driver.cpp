@@ -7,12 +7,12 @@ namespace morvane::test {
 namespace {
 
 void CollectFiles(const std::string& root, const std::string& relative, std::vector<std::string>& files) {
-    WIN32_FIND_DATAA found;
+    WIN32_FIND_DATAW found;
     const std::string directory = relative.empty() ? root : root + "\\" + relative;
-    HANDLE search = FindFirstFileA((directory + "\\*").c_str(), &found);
+    HANDLE search = FindFirstFileW(Wide(directory + "\\*").c_str(), &found);
     if (search == INVALID_HANDLE_VALUE) return;
     do {
-        const std::string name = found.cFileName;
+        const std::string name = Gbk(found.cFileName);
         if (name == "." || name == "..") continue;
         const std::string path = relative.empty() ? name : relative + "\\" + name;
         if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
@@ -21,7 +21,7 @@ void CollectFiles(const std::string& root, const std::string& relative, std::vec
         } else {
             files.push_back(path);
         }
-    } while (FindNextFileA(search, &found));
+    } while (FindNextFileW(search, &found));
     FindClose(search);
 }
 

@@ -7,6 +7,8 @@
 #include <thread>
 #include <utility>
 
+#include "text.h"
+
 namespace morvane::test {
 
 namespace {
@@ -23,30 +25,30 @@ struct HandleCloser {
 
 void PumpOwnMessages() {
     MSG message;
-    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
         TranslateMessage(&message);
-        DispatchMessageA(&message);
+        DispatchMessageW(&message);
     }
 }
 
-void RemoveTree(const std::string& path) {
-    WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA((path + "\\*").c_str(), &found);
+void RemoveTree(const std::wstring& path) {
+    WIN32_FIND_DATAW found;
+    HANDLE search = FindFirstFileW((path + L"\\*").c_str(), &found);
     if (search != INVALID_HANDLE_VALUE) {
         do {
-            const std::string name = found.cFileName;
-            if (name == "." || name == "..") continue;
-            const std::string child = path + "\\" + name;
+            const std::wstring name = found.cFileName;
+            if (name == L"." || name == L"..") continue;
+            const std::wstring child = path + L"\\" + name;
             if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
                 RemoveTree(child);
             } else {
-                SetFileAttributesA(child.c_str(), FILE_ATTRIBUTE_NORMAL);
-                DeleteFileA(child.c_str());
+                SetFileAttributesW(child.c_str(), FILE_ATTRIBUTE_NORMAL);
+                DeleteFileW(child.c_str());
             }
-        } while (FindNextFileA(search, &found));
+        } while (FindNextFileW(search, &found));
         FindClose(search);
     }
-    RemoveDirectoryA(path.c_str());
+    RemoveDirectoryW(path.c_str());
 }
 
 std::string ScratchNameOfCurrentTest() {
@@ -65,7 +67,7 @@ INPUT KeyInput(WORD virtual_key, bool up) {
     INPUT input{};
     input.type = INPUT_KEYBOARD;
     input.ki.wVk = virtual_key;
-    input.ki.wScan = static_cast<WORD>(MapVirtualKeyA(virtual_key, MAPVK_VK_TO_VSC));
+    input.ki.wScan = static_cast<WORD>(MapVirtualKeyW(virtual_key, MAPVK_VK_TO_VSC));
     input.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
     return input;
 }
@@ -77,14 +79,6 @@ void PressChord(WORD modifier, WORD virtual_key) {
 
 WORD LetterKey(char letter) {
     return static_cast<WORD>(toupper(static_cast<unsigned char>(letter)));
-}
-
-std::wstring ToWide(std::string_view text, UINT code_page) {
-    if (text.empty()) return {};
-    const int length = MultiByteToWideChar(code_page, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-    std::wstring wide(static_cast<std::size_t>(length), L'\0');
-    MultiByteToWideChar(code_page, 0, text.data(), static_cast<int>(text.size()), wide.data(), length);
-    return wide;
 }
 
 // 32-bit top-down pixels of a w x h area.
@@ -167,16 +161,16 @@ MessageBoxIcon IconKindOnScreen(HWND icon_static) {
     const Pixels shown = CaptureScreen(area);
     // The icon's corners are transparent: the corner shows the box's face.
     const COLORREF background = ColourOfDibPixel(shown.front());
-    const std::array<std::pair<LPCSTR, MessageBoxIcon>, 4> candidates = {{
-        {IDI_HAND, MessageBoxIcon::kError},
-        {IDI_EXCLAMATION, MessageBoxIcon::kWarning},
-        {IDI_ASTERISK, MessageBoxIcon::kInformation},
-        {IDI_QUESTION, MessageBoxIcon::kQuestion},
+    const std::array<std::pair<WORD, MessageBoxIcon>, 4> candidates = {{
+        {32513, MessageBoxIcon::kError},        // IDI_HAND
+        {32515, MessageBoxIcon::kWarning},      // IDI_EXCLAMATION
+        {32516, MessageBoxIcon::kInformation},  // IDI_ASTERISK
+        {32514, MessageBoxIcon::kQuestion},     // IDI_QUESTION
     }};
     MessageBoxIcon best = MessageBoxIcon::kUnknown;
     std::size_t fewest_differences = shown.size();
     for (const auto& [resource, kind] : candidates) {
-        const Pixels drawn = DrawIconOn(LoadIconA(nullptr, resource), width, height, background);
+        const Pixels drawn = DrawIconOn(LoadIconW(nullptr, MAKEINTRESOURCEW(resource)), width, height, background);
         std::size_t differences = 0;
         for (std::size_t i = 0; i < shown.size(); ++i)
             if (!CloseColours(shown[i] & 0xFFFFFF, drawn[i] & 0xFFFFFF)) ++differences;
@@ -213,8 +207,12 @@ bool WaitUntil(const std::function<bool()>& condition, std::chrono::milliseconds
 // ---------------------------------------------------------------------------
 // Files
 
+std::wstring Wide(std::string_view gbk) { return WideFromGbk(gbk); }
+
+std::string Gbk(std::wstring_view wide) { return GbkFromWide(wide).value_or("<text GBK cannot hold>"); }
+
 std::optional<std::string> ReadFileBytes(const std::string& path) {
-    HandleCloser file{CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+    HandleCloser file{CreateFileW(Wide(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                                   nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr)};
     if (file.handle == INVALID_HANDLE_VALUE) return std::nullopt;
     std::string bytes;
@@ -225,7 +223,7 @@ std::optional<std::string> ReadFileBytes(const std::string& path) {
 }
 
 bool WriteFileBytes(const std::string& path, std::string_view bytes) {
-    HandleCloser file{CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
+    HandleCloser file{CreateFileW(Wide(path).c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
                                   FILE_ATTRIBUTE_NORMAL, nullptr)};
     if (file.handle == INVALID_HANDLE_VALUE) return false;
     DWORD written = 0;
@@ -235,21 +233,21 @@ bool WriteFileBytes(const std::string& path, std::string_view bytes) {
 }
 
 bool FileExists(const std::string& path) {
-    const DWORD attributes = GetFileAttributesA(path.c_str());
+    const DWORD attributes = GetFileAttributesW(Wide(path).c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
 std::string TestProgramDirectory() {
-    std::string path(MAX_PATH, '\0');
+    std::wstring path(MAX_PATH, L'\0');
     for (;;) {
-        const DWORD length = GetModuleFileNameA(nullptr, path.data(), static_cast<DWORD>(path.size()));
+        const DWORD length = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
         if (length < path.size()) {
             path.resize(length);
             break;
         }
         path.resize(path.size() * 2);
     }
-    return path.substr(0, path.find_last_of('\\'));
+    return Gbk(path.substr(0, path.find_last_of(L'\\')));
 }
 
 // Under the system's directory for temporary files, not the build tree: the
@@ -257,23 +255,23 @@ std::string TestProgramDirectory() {
 // repository lies (under wine, C:\users\<user>\Temp of the test prefix).
 ScratchDirectory::ScratchDirectory(CardStore card_store) {
     const std::string bin = TestProgramDirectory();
-    std::string scratch_root(MAX_PATH + 1, '\0');
-    scratch_root.resize(GetTempPathA(static_cast<DWORD>(scratch_root.size()), scratch_root.data()));
-    scratch_root += "morvane-tests";
-    CreateDirectoryA(scratch_root.c_str(), nullptr);
-    path_ = scratch_root + "\\" + ScratchNameOfCurrentTest();
-    RemoveTree(path_);
-    CreateDirectoryA(path_.c_str(), nullptr);
+    std::wstring scratch_root(MAX_PATH + 1, L'\0');
+    scratch_root.resize(GetTempPathW(static_cast<DWORD>(scratch_root.size()), scratch_root.data()));
+    scratch_root += L"morvane-tests";
+    CreateDirectoryW(scratch_root.c_str(), nullptr);
+    path_ = Gbk(scratch_root) + "\\" + ScratchNameOfCurrentTest();
+    RemoveTree(Wide(path_));
+    CreateDirectoryW(Wide(path_).c_str(), nullptr);
     for (const char* program : {"check.exe", "create.exe", "Morvane.exe"}) {
         const std::string built = bin + "\\" + program;
-        if (FileExists(built)) CopyFileA(built.c_str(), ProgramPath(program).c_str(), FALSE);
+        if (FileExists(built)) CopyFileW(Wide(built).c_str(), Wide(ProgramPath(program)).c_str(), FALSE);
     }
     if (card_store == CardStore::kPresent) CreateCardStore();
 }
 
 ScratchDirectory::~ScratchDirectory() {
     const ::testing::TestInfo* info = ::testing::UnitTest::GetInstance()->current_test_info();
-    if (info && !info->result()->Failed()) RemoveTree(path_);
+    if (info && !info->result()->Failed()) RemoveTree(Wide(path_));
 }
 
 std::string ScratchDirectory::ProgramPath(std::string_view program_file) const {
@@ -291,7 +289,7 @@ std::string ScratchDirectory::CardFilePath(std::string_view card_name) const {
 }
 
 bool ScratchDirectory::CreateCardStore() const {
-    return CreateDirectoryA(CardStorePath().c_str(), nullptr) || GetLastError() == ERROR_ALREADY_EXISTS;
+    return CreateDirectoryW(Wide(CardStorePath()).c_str(), nullptr) || GetLastError() == ERROR_ALREADY_EXISTS;
 }
 
 bool ScratchDirectory::WriteCardFile(std::string_view card_name, std::string_view bytes) const {
@@ -307,17 +305,17 @@ bool ScratchDirectory::CardFileExists(std::string_view card_name) const {
 }
 
 bool ScratchDirectory::DeleteCardFile(std::string_view card_name) const {
-    return DeleteFileA(CardFilePath(card_name).c_str()) != 0;
+    return DeleteFileW(Wide(CardFilePath(card_name)).c_str()) != 0;
 }
 
 std::vector<std::string> ScratchDirectory::CardFileNames() const {
     std::vector<std::string> names;
-    WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA((CardStorePath() + "\\*").c_str(), &found);
+    WIN32_FIND_DATAW found;
+    HANDLE search = FindFirstFileW(Wide(CardStorePath() + "\\*").c_str(), &found);
     if (search == INVALID_HANDLE_VALUE) return names;
     do {
-        if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) names.emplace_back(found.cFileName);
-    } while (FindNextFileA(search, &found));
+        if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) names.push_back(Gbk(found.cFileName));
+    } while (FindNextFileW(search, &found));
     FindClose(search);
     std::sort(names.begin(), names.end());
     return names;
@@ -328,13 +326,13 @@ std::vector<std::string> ScratchDirectory::CardFileNames() const {
 
 std::optional<RunningProgram> RunningProgram::Start(const std::string& program_path, const std::string& command_line,
                                                     const std::string& current_directory) {
-    STARTUPINFOA startup{};
+    STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION started{};
-    std::string mutable_command_line = command_line;
+    std::wstring mutable_command_line = Wide(command_line);
     const std::string directory = current_directory.empty() ? TestProgramDirectory() : current_directory;
-    if (!CreateProcessA(program_path.c_str(), mutable_command_line.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                        directory.c_str(), &startup, &started))
+    if (!CreateProcessW(Wide(program_path).c_str(), mutable_command_line.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                        Wide(directory).c_str(), &startup, &started))
         return std::nullopt;
     CloseHandle(started.hThread);
     return RunningProgram(started.hProcess, started.dwProcessId);
@@ -443,17 +441,16 @@ std::optional<DWORD> RunningProgram::ExitCode() const {
 
 LRESULT Send(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
     DWORD_PTR result = 0;
-    if (!SendMessageTimeoutA(window, message, wparam, lparam, SMTO_ABORTIFHUNG, kSendTimeoutMs, &result)) return 0;
+    if (!SendMessageTimeoutW(window, message, wparam, lparam, SMTO_ABORTIFHUNG, kSendTimeoutMs, &result)) return 0;
     return static_cast<LRESULT>(result);
 }
 
-std::string TextOf(HWND window) {
-    // WM_GETTEXTLENGTH may overstate the ANSI length; never understates it.
-    // The text can also grow between the two messages (a program answering
-    // right then): a copy that fills the buffer is asked for again, larger.
-    std::size_t size = static_cast<std::size_t>(std::max<LRESULT>(Send(window, WM_GETTEXTLENGTH), 0)) * 2 + 2;
+std::wstring WideTextOf(HWND window) {
+    // The text can grow between the two messages (a program answering right
+    // then): a copy that fills the buffer is asked for again, larger.
+    std::size_t size = static_cast<std::size_t>(std::max<LRESULT>(Send(window, WM_GETTEXTLENGTH), 0)) + 2;
     for (;;) {
-        std::string text(size, '\0');
+        std::wstring text(size, L'\0');
         const LRESULT copied =
             Send(window, WM_GETTEXT, static_cast<WPARAM>(text.size()), reinterpret_cast<LPARAM>(text.data()));
         const std::size_t length = static_cast<std::size_t>(std::max<LRESULT>(copied, 0));
@@ -465,19 +462,23 @@ std::string TextOf(HWND window) {
     }
 }
 
-void SetTextOf(HWND window, std::string_view text) {
-    const std::string terminated(text);
+std::string TextOf(HWND window) { return Gbk(WideTextOf(window)); }
+
+void SetTextOf(HWND window, std::wstring_view text) {
+    const std::wstring terminated(text);
     Send(window, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(terminated.c_str()));
 }
 
+void SetTextOf(HWND window, std::string_view gbk) { SetTextOf(window, std::wstring_view(Wide(gbk))); }
+
 std::string ClassOf(HWND window) {
-    char name[256] = {};
-    const int length = GetClassNameA(window, name, sizeof name);
-    return std::string(name, static_cast<std::size_t>(std::max(length, 0)));
+    wchar_t name[256] = {};
+    const int length = GetClassNameW(window, name, 256);
+    return Gbk(std::wstring_view(name, static_cast<std::size_t>(std::max(length, 0))));
 }
 
-LONG_PTR StyleOf(HWND window) { return GetWindowLongPtrA(window, GWL_STYLE); }
-LONG_PTR ExStyleOf(HWND window) { return GetWindowLongPtrA(window, GWL_EXSTYLE); }
+LONG_PTR StyleOf(HWND window) { return GetWindowLongPtrW(window, GWL_STYLE); }
+LONG_PTR ExStyleOf(HWND window) { return GetWindowLongPtrW(window, GWL_EXSTYLE); }
 HWND ControlOf(HWND window, int control_id) { return GetDlgItem(window, control_id); }
 
 RECT ControlRect(HWND control) {
@@ -527,7 +528,8 @@ std::size_t PixelsDifferingFromCaption(HWND control, const std::string& caption,
             HGDIOBJ old_font = SelectObject(dc, font);
             SetBkMode(dc, TRANSPARENT);
             SetTextColor(dc, GetSysColor(COLOR_BTNTEXT));
-            DrawTextA(dc, caption.c_str(), static_cast<int>(caption.size()), &all, format);
+            const std::wstring text = Wide(caption);
+            DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &all, format);
             SelectObject(dc, old_font);
         });
     // Compared as ink or not, so that a button's shaded face does not count.
@@ -572,7 +574,7 @@ void TypeKeys(std::string_view ascii) {
         } else if (c == '\t') {
             PressTab();
         } else {
-            const SHORT key = VkKeyScanA(c);
+            const SHORT key = VkKeyScanW(static_cast<wchar_t>(static_cast<unsigned char>(c)));
             if (key == -1) continue;
             PressKey(LOBYTE(key), (HIBYTE(key) & 1) != 0);
         }
@@ -632,20 +634,20 @@ void ClickAt(POINT point) {
 HKL KeyboardLayoutOf(HWND window) { return GetKeyboardLayout(GetWindowThreadProcessId(window, nullptr)); }
 
 bool SwitchToChineseLayout(HWND window, std::chrono::milliseconds deadline) {
-    HKL chinese = LoadKeyboardLayoutA("00000804", 0);
+    HKL chinese = LoadKeyboardLayoutW(L"00000804", 0);
     if (!chinese) return false;
     return WaitUntil(
         [&] {
             if (LOWORD(reinterpret_cast<UINT_PTR>(KeyboardLayoutOf(window))) == 0x0804) return true;
-            PostMessageA(window, WM_INPUTLANGCHANGEREQUEST, 0, reinterpret_cast<LPARAM>(chinese));
+            PostMessageW(window, WM_INPUTLANGCHANGEREQUEST, 0, reinterpret_cast<LPARAM>(chinese));
             return false;
         },
         deadline);
 }
 
-void TypeUnicode(std::string_view gbk) {
+void TypeUnicode(std::wstring_view text) {
     std::vector<INPUT> inputs;
-    for (wchar_t unit : ToWide(gbk, 936)) {
+    for (wchar_t unit : text) {
         INPUT input{};
         input.type = INPUT_KEYBOARD;
         input.ki.wScan = static_cast<WORD>(unit);
@@ -657,39 +659,39 @@ void TypeUnicode(std::string_view gbk) {
     SendInputs(std::move(inputs));
 }
 
-void PostImeChars(HWND control, std::string_view gbk) {
-    for (std::size_t i = 0; i < gbk.size(); ++i) {
-        const auto lead = static_cast<unsigned char>(gbk[i]);
-        WPARAM code = lead;
-        if (IsDBCSLeadByteEx(936, lead) && i + 1 < gbk.size())
-            code = (static_cast<WPARAM>(lead) << 8) | static_cast<unsigned char>(gbk[++i]);
-        PostMessageA(control, WM_IME_CHAR, code, 1);
-    }
+void TypeUnicode(std::string_view gbk) { TypeUnicode(std::wstring_view(Wide(gbk))); }
+
+void PostImeChars(HWND control, std::wstring_view text) {
+    for (wchar_t unit : text) PostMessageW(control, WM_IME_CHAR, unit, 1);
 }
 
-bool SetClipboardText(std::string_view gbk) {
+void PostImeChars(HWND control, std::string_view gbk) { PostImeChars(control, std::wstring_view(Wide(gbk))); }
+
+bool SetClipboardText(std::wstring_view text) {
     if (!WaitUntil([] { return OpenClipboard(nullptr) != 0; }, 2s)) return false;
     EmptyClipboard();
-    HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, gbk.size() + 1);
+    HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, (text.size() + 1) * sizeof(wchar_t));
     bool stored = false;
     if (memory) {
-        char* bytes = static_cast<char*>(GlobalLock(memory));
-        std::copy(gbk.begin(), gbk.end(), bytes);
-        bytes[gbk.size()] = '\0';
+        auto* units = static_cast<wchar_t*>(GlobalLock(memory));
+        std::copy(text.begin(), text.end(), units);
+        units[text.size()] = L'\0';
         GlobalUnlock(memory);
-        stored = SetClipboardData(CF_TEXT, memory) != nullptr;
+        stored = SetClipboardData(CF_UNICODETEXT, memory) != nullptr;
         if (!stored) GlobalFree(memory);
     }
     CloseClipboard();
     return stored;
 }
 
+bool SetClipboardText(std::string_view gbk) { return SetClipboardText(std::wstring_view(Wide(gbk))); }
+
 std::optional<std::string> ClipboardText() {
     if (!WaitUntil([] { return OpenClipboard(nullptr) != 0; }, 2s)) return std::nullopt;
     std::optional<std::string> text;
-    if (HANDLE data = GetClipboardData(CF_TEXT)) {
-        if (const char* bytes = static_cast<const char*>(GlobalLock(data))) {
-            text = std::string(bytes);
+    if (HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
+        if (const auto* units = static_cast<const wchar_t*>(GlobalLock(data))) {
+            text = Gbk(units);
             GlobalUnlock(data);
         }
     }

@@ -29,7 +29,17 @@ inline constexpr std::chrono::milliseconds kDefaultDeadline = 10s;
 bool WaitUntil(const std::function<bool()>& condition, std::chrono::milliseconds deadline = kDefaultDeadline);
 
 // ---------------------------------------------------------------------------
-// Files
+// Text. The programs' windows speak UTF-16; the tests write their texts as
+// narrow literals, which are GBK like a card file's bytes. The harness turns
+// one into the other here (GBK code page 936, whatever the system's own), so
+// that a test reads the same under every code page.
+
+std::wstring Wide(std::string_view gbk);
+// Text GBK cannot hold comes back as a marker that no test expects.
+std::string Gbk(std::wstring_view wide);
+
+// ---------------------------------------------------------------------------
+// Files (paths in GBK)
 
 std::optional<std::string> ReadFileBytes(const std::string& path);
 bool WriteFileBytes(const std::string& path, std::string_view bytes);
@@ -125,11 +135,13 @@ private:
 
 // SendMessageTimeout so that a hung program fails the test instead of hanging it.
 LRESULT Send(HWND window, UINT message, WPARAM wparam = 0, LPARAM lparam = 0);
-// WM_GETTEXTLENGTH + WM_GETTEXT: the ANSI text (GBK bytes). GetWindowText
+// WM_GETTEXTLENGTH + WM_GETTEXT in Unicode, and as GBK. GetWindowText
 // cannot read another process's controls.
+std::wstring WideTextOf(HWND window);
 std::string TextOf(HWND window);
 // WM_SETTEXT: for setting content where only content matters.
-void SetTextOf(HWND window, std::string_view text);
+void SetTextOf(HWND window, std::wstring_view text);
+void SetTextOf(HWND window, std::string_view gbk);
 std::string ClassOf(HWND window);
 LONG_PTR StyleOf(HWND window);
 LONG_PTR ExStyleOf(HWND window);
@@ -190,25 +202,23 @@ void ClickControl(HWND control);
 // A left click at a point of the screen.
 void ClickAt(POINT point);
 
-// Chinese input. Under wine with the US layout a KEYEVENTF_UNICODE key
-// reaches an ANSI window as "?": the ANSI conversion of typed characters
-// follows the thread's keyboard layout. SwitchToChineseLayout asks the
-// window's thread for the Chinese (PRC) layout (WM_INPUTLANGCHANGEREQUEST)
-// and waits until GetKeyboardLayout reports it; under wine 8 the typed
-// characters still arrive as "?" afterwards, so Chinese is typed with
-// PostImeChars, the path of an input method's result string.
+// Chinese input. SwitchToChineseLayout asks the window's thread for the
+// Chinese (PRC) layout (WM_INPUTLANGCHANGEREQUEST) and waits until
+// GetKeyboardLayout reports it.
 bool SwitchToChineseLayout(HWND window, std::chrono::milliseconds deadline = kDefaultDeadline);
 HKL KeyboardLayoutOf(HWND window);
-// Types GBK text (the tests' narrow literals are GBK, like the programs'),
-// one KEYEVENTF_UNICODE key per character.
+// Types the text one KEYEVENTF_UNICODE key per UTF-16 unit: what reaches a
+// Unicode window whatever the keyboard layout.
+void TypeUnicode(std::wstring_view text);
 void TypeUnicode(std::string_view gbk);
-// Posts the GBK text to the control as WM_IME_CHAR messages (one per
-// character, the double-byte code in one wParam), the form in which an input
-// method's result string reaches a window that leaves composition to the
-// system.
+// Posts the text to the control as WM_IME_CHAR messages, one UTF-16
+// character each: the form in which an input method's result string reaches
+// a Unicode window that leaves composition to the system.
+void PostImeChars(HWND control, std::wstring_view text);
 void PostImeChars(HWND control, std::string_view gbk);
 
-// The clipboard's CF_TEXT, for paste and copy tests.
+// The clipboard's CF_UNICODETEXT, for paste and copy tests.
+bool SetClipboardText(std::wstring_view text);
 bool SetClipboardText(std::string_view gbk);
 std::optional<std::string> ClipboardText();
 
@@ -220,8 +230,8 @@ const char* NameOf(MessageBoxIcon icon);
 
 struct MessageBoxContent {
     HWND window = nullptr;
-    std::string title;                 // GBK
-    std::string text;                  // GBK, line breaks as the box holds them
+    std::string title;                 // as GBK
+    std::string text;                  // as GBK, line breaks as the box holds them
     MessageBoxIcon icon = MessageBoxIcon::kNone;
     std::vector<std::string> buttons;  // captions, in z-order
 };

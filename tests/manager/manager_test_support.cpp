@@ -9,24 +9,24 @@ namespace morvane::test {
 
 namespace {
 
-constexpr char kShellFolders[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders";
-constexpr char kCachedShellFolders[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
+constexpr wchar_t kShellFolders[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders";
+constexpr wchar_t kCachedShellFolders[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
 
 bool SameText(std::string_view a, std::string_view b) {
-    return a.size() == b.size() && CompareStringA(LOCALE_INVARIANT, NORM_IGNORECASE, a.data(),
-                                                  static_cast<int>(a.size()), b.data(),
-                                                  static_cast<int>(b.size())) == CSTR_EQUAL;
+    const std::wstring wide_a = Wide(a), wide_b = Wide(b);
+    return CompareStringW(LOCALE_INVARIANT, NORM_IGNORECASE, wide_a.data(), static_cast<int>(wide_a.size()),
+                          wide_b.data(), static_cast<int>(wide_b.size())) == CSTR_EQUAL;
 }
 
 std::string ProgramPathOf(DWORD process_id) {
     HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, process_id);
     if (!process) return {};
-    std::string path(MAX_PATH * 4, '\0');
+    std::wstring path(MAX_PATH * 4, L'\0');
     DWORD length = static_cast<DWORD>(path.size());
-    if (!QueryFullProcessImageNameA(process, 0, path.data(), &length)) length = 0;
+    if (!QueryFullProcessImageNameW(process, 0, path.data(), &length)) length = 0;
     CloseHandle(process);
     path.resize(length);
-    return path;
+    return Gbk(path);
 }
 
 std::string DirectoryOf(const std::string& path) { return path.substr(0, path.find_last_of('\\')); }
@@ -55,31 +55,15 @@ std::vector<HWND> WindowsOfProgram(const std::string& program_path) {
 
 namespace {
 
-std::string GbkOf(const std::wstring& wide) {
-    if (wide.empty()) return {};
-    const int size = static_cast<int>(wide.size());
-    std::string gbk(static_cast<std::size_t>(WideCharToMultiByte(936, 0, wide.data(), size, nullptr, 0, nullptr,
-                                                                 nullptr)),
-                    '\0');
-    WideCharToMultiByte(936, 0, wide.data(), size, gbk.data(), static_cast<int>(gbk.size()), nullptr, nullptr);
-    return gbk;
-}
-
-LRESULT SendWide(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
-    DWORD_PTR result = 0;
-    if (!SendMessageTimeoutW(window, message, wparam, lparam, SMTO_ABORTIFHUNG, 5000, &result)) return 0;
-    return static_cast<LRESULT>(result);
-}
-
 }  // namespace
 
 std::string ListEntryText(HWND list, int index) {
-    const LRESULT length = SendWide(list, LB_GETTEXTLEN, static_cast<WPARAM>(index), 0);
+    const LRESULT length = Send(list, LB_GETTEXTLEN, static_cast<WPARAM>(index), 0);
     if (length <= 0) return {};
     std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
-    const LRESULT copied = SendWide(list, LB_GETTEXT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(text.data()));
+    const LRESULT copied = Send(list, LB_GETTEXT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(text.data()));
     text.resize(static_cast<std::size_t>(copied > 0 ? copied : 0));
-    return GbkOf(text);
+    return Gbk(text);
 }
 
 std::string StatusBarText(HWND status_bar) {
@@ -89,10 +73,8 @@ std::string StatusBarText(HWND status_bar) {
 }
 
 std::string Utf8Of(std::string_view gbk) {
-    if (gbk.empty()) return {};
-    const int size = static_cast<int>(gbk.size());
-    std::wstring wide(static_cast<std::size_t>(MultiByteToWideChar(936, 0, gbk.data(), size, nullptr, 0)), L'\0');
-    MultiByteToWideChar(936, 0, gbk.data(), size, wide.data(), static_cast<int>(wide.size()));
+    const std::wstring wide = Wide(gbk);
+    if (wide.empty()) return {};
     std::string utf8(
         static_cast<std::size_t>(WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), nullptr,
                                                      0, nullptr, nullptr)),
@@ -121,16 +103,16 @@ void EndProgramsIn(const std::string& directory) {
 
 bool ReplaceWithRecorder(const ScratchDirectory& directory, std::string_view program_file) {
     const std::string recorder = TestProgramDirectory() + "\\command_recorder.exe";
-    return CopyFileA(recorder.c_str(), directory.ProgramPath(program_file).c_str(), FALSE);
+    return CopyFileW(Wide(recorder).c_str(), Wide(directory.ProgramPath(program_file)).c_str(), FALSE);
 }
 
 std::vector<RecordedStart> RecordedStarts(const ScratchDirectory& directory) {
     std::vector<RecordedStart> starts;
-    WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA((directory.Path() + "\\started.*.txt").c_str(), &found);
+    WIN32_FIND_DATAW found;
+    HANDLE search = FindFirstFileW(Wide(directory.Path() + "\\started.*.txt").c_str(), &found);
     if (search == INVALID_HANDLE_VALUE) return starts;
     do {
-        auto bytes = ReadFileBytes(directory.Path() + "\\" + found.cFileName);
+        auto bytes = ReadFileBytes(directory.Path() + "\\" + Gbk(found.cFileName));
         if (!bytes) continue;
         std::vector<std::string> lines;
         for (std::size_t start = 0; start < bytes->size();) {
@@ -141,41 +123,43 @@ std::vector<RecordedStart> RecordedStarts(const ScratchDirectory& directory) {
         }
         lines.resize(3);
         starts.push_back({lines[0], lines[1], lines[2]});
-    } while (FindNextFileA(search, &found));
+    } while (FindNextFileW(search, &found));
     FindClose(search);
     return starts;
 }
 
 DesktopRedirection::DesktopRedirection(const std::string& path) {
     HKEY key = nullptr;
-    if (RegCreateKeyExA(HKEY_CURRENT_USER, kShellFolders, 0, nullptr, 0, KEY_READ | KEY_WRITE, nullptr, &key,
+    if (RegCreateKeyExW(HKEY_CURRENT_USER, kShellFolders, 0, nullptr, 0, KEY_READ | KEY_WRITE, nullptr, &key,
                         nullptr) != ERROR_SUCCESS)
         return;
     DWORD size = 0;
-    if (RegQueryValueExA(key, "Desktop", nullptr, &type_, nullptr, &size) == ERROR_SUCCESS) {
+    if (RegQueryValueExW(key, L"Desktop", nullptr, &type_, nullptr, &size) == ERROR_SUCCESS) {
         old_value_.resize(size);
-        had_value_ = RegQueryValueExA(key, "Desktop", nullptr, &type_, old_value_.data(), &size) == ERROR_SUCCESS;
+        had_value_ = RegQueryValueExW(key, L"Desktop", nullptr, &type_, old_value_.data(), &size) == ERROR_SUCCESS;
     }
-    RegSetValueExA(key, "Desktop", 0, REG_EXPAND_SZ, reinterpret_cast<const BYTE*>(path.c_str()),
-                   static_cast<DWORD>(path.size() + 1));
+    const std::wstring desktop = Wide(path);
+    RegSetValueExW(key, L"Desktop", 0, REG_EXPAND_SZ, reinterpret_cast<const BYTE*>(desktop.c_str()),
+                   static_cast<DWORD>((desktop.size() + 1) * sizeof(wchar_t)));
     RegCloseKey(key);
 }
 
 DesktopRedirection::~DesktopRedirection() {
     HKEY key = nullptr;
-    if (RegOpenKeyExA(HKEY_CURRENT_USER, kShellFolders, 0, KEY_WRITE, &key) != ERROR_SUCCESS) return;
+    if (RegOpenKeyExW(HKEY_CURRENT_USER, kShellFolders, 0, KEY_WRITE, &key) != ERROR_SUCCESS) return;
     if (had_value_)
-        RegSetValueExA(key, "Desktop", 0, type_, old_value_.data(), static_cast<DWORD>(old_value_.size()));
+        RegSetValueExW(key, L"Desktop", 0, type_, old_value_.data(), static_cast<DWORD>(old_value_.size()));
     else
-        RegDeleteValueA(key, "Desktop");
+        RegDeleteValueW(key, L"Desktop");
     RegCloseKey(key);
     // The shell keeps a copy of the resolved path; put it back as well.
-    if (had_value_ && RegOpenKeyExA(HKEY_CURRENT_USER, kCachedShellFolders, 0, KEY_WRITE, &key) == ERROR_SUCCESS) {
-        char expanded[MAX_PATH] = {};
-        std::string old(reinterpret_cast<const char*>(old_value_.data()), old_value_.size());
-        if (ExpandEnvironmentStringsA(old.c_str(), expanded, sizeof expanded))
-            RegSetValueExA(key, "Desktop", 0, REG_SZ, reinterpret_cast<const BYTE*>(expanded),
-                           static_cast<DWORD>(strlen(expanded) + 1));
+    if (had_value_ && RegOpenKeyExW(HKEY_CURRENT_USER, kCachedShellFolders, 0, KEY_WRITE, &key) == ERROR_SUCCESS) {
+        wchar_t expanded[MAX_PATH] = {};
+        std::wstring old(reinterpret_cast<const wchar_t*>(old_value_.data()), old_value_.size() / sizeof(wchar_t));
+        old.resize(old.find(L'\0') == std::wstring::npos ? old.size() : old.find(L'\0'));
+        if (ExpandEnvironmentStringsW(old.c_str(), expanded, MAX_PATH))
+            RegSetValueExW(key, L"Desktop", 0, REG_SZ, reinterpret_cast<const BYTE*>(expanded),
+                           static_cast<DWORD>((wcslen(expanded) + 1) * sizeof(wchar_t)));
         RegCloseKey(key);
     }
 }

@@ -47,8 +47,7 @@ private:
     std::vector<BYTE> old_value_;
 };
 
-// A list entry's text as GBK, asked for in Unicode: under wine the ANSI
-// LB_GETTEXT of another process comes back as UTF-16 bytes.
+// A list entry's text, as GBK.
 std::string ListEntryText(HWND list, int index);
 // Panel 0 of a status bar.
 std::string StatusBarText(HWND status_bar);

@@ -119,7 +119,7 @@ TEST_F(ManagerTest, WindowHasItsTitleSizeAndLayout) {
 TEST_F(ManagerTest, ListsRegularIniFilesInAnyCaseCutBeforeTheLastDot) {
     WriteCards({"a", "a.b"});
     ASSERT_TRUE(WriteFileBytes(directory_.CardStorePath() + "\\b.INI", kCardBytes));
-    ASSERT_TRUE(CreateDirectoryA((directory_.CardStorePath() + "\\x.ini").c_str(), nullptr));
+    ASSERT_TRUE(CreateDirectoryW(Wide(directory_.CardStorePath() + "\\x.ini").c_str(), nullptr));
     ASSERT_TRUE(WriteFileBytes(directory_.CardStorePath() + "\\b.inix", kCardBytes));
     ASSERT_TRUE(WriteFileBytes(directory_.CardStorePath() + "\\notes.txt", "x"));
     StartManager();
@@ -465,29 +465,25 @@ struct Shortcut {
 };
 
 std::optional<Shortcut> ReadShortcut(const std::string& file) {
-    IShellLinkA* raw_link = nullptr;
-    if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
+    IShellLinkW* raw_link = nullptr;
+    if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
                                 reinterpret_cast<void**>(&raw_link))))
         return std::nullopt;
-    std::unique_ptr<IShellLinkA, void (*)(IShellLinkA*)> link(raw_link, [](IShellLinkA* p) { p->Release(); });
+    std::unique_ptr<IShellLinkW, void (*)(IShellLinkW*)> link(raw_link, [](IShellLinkW* p) { p->Release(); });
     IPersistFile* raw_file = nullptr;
     if (FAILED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&raw_file)))) return std::nullopt;
     std::unique_ptr<IPersistFile, void (*)(IPersistFile*)> persist(raw_file, [](IPersistFile* p) { p->Release(); });
-    std::wstring wide(file.size() + 1, L'\0');
-    wide.resize(static_cast<std::size_t>(
-        MultiByteToWideChar(CP_ACP, 0, file.c_str(), static_cast<int>(file.size()), wide.data(),
-                            static_cast<int>(wide.size()))));
-    if (FAILED(persist->Load(wide.c_str(), STGM_READ))) return std::nullopt;
+    if (FAILED(persist->Load(Wide(file).c_str(), STGM_READ))) return std::nullopt;
     Shortcut shortcut;
-    std::string buffer(INFOTIPSIZE, '\0');
+    std::wstring buffer(INFOTIPSIZE, L'\0');
     link->GetPath(buffer.data(), static_cast<int>(buffer.size()), nullptr, SLGP_RAWPATH);
-    shortcut.target = buffer.c_str();
-    std::fill(buffer.begin(), buffer.end(), '\0');
+    shortcut.target = Gbk(buffer.c_str());
+    std::fill(buffer.begin(), buffer.end(), L'\0');
     link->GetArguments(buffer.data(), static_cast<int>(buffer.size()));
-    shortcut.arguments = buffer.c_str();
-    std::fill(buffer.begin(), buffer.end(), '\0');
+    shortcut.arguments = Gbk(buffer.c_str());
+    std::fill(buffer.begin(), buffer.end(), L'\0');
     link->GetDescription(buffer.data(), static_cast<int>(buffer.size()));
-    shortcut.description = buffer.c_str();
+    shortcut.description = Gbk(buffer.c_str());
     return shortcut;
 }
 
@@ -496,7 +492,7 @@ protected:
     void SetUp() override {
         CoInitialize(nullptr);
         desktop_ = directory_.Path() + "\\Desktop";
-        ASSERT_TRUE(CreateDirectoryA(desktop_.c_str(), nullptr));
+        ASSERT_TRUE(CreateDirectoryW(Wide(desktop_).c_str(), nullptr));
         redirection_.emplace(desktop_);
     }
     void TearDown() override {
@@ -528,7 +524,7 @@ TEST_F(ManagerShortcutTest, PutsAShortcutToCheckWithTheCardOnTheDesktop) {
         ASSERT_TRUE(WaitUntil([&] { return FileExists(file); })) << Utf8Of(card);
         std::optional<Shortcut> shortcut;
         ASSERT_TRUE(WaitUntil([&] { return (shortcut = ReadShortcut(file)).has_value(); }));
-        EXPECT_TRUE(lstrcmpiA(shortcut->target.c_str(), directory_.ProgramPath("check.exe").c_str()) == 0)
+        EXPECT_TRUE(lstrcmpiW(Wide(shortcut->target).c_str(), Wide(directory_.ProgramPath("check.exe")).c_str()) == 0)
             << shortcut->target;
         EXPECT_EQ(shortcut->arguments, card == "my card" ? "\"my card\"" : card);
         EXPECT_EQ(shortcut->description, "密保卡" + card);
@@ -550,12 +546,13 @@ TEST_F(ManagerShortcutTest, ReplacesAnOlderShortcutAndOpensCheckForTheCard) {
     EXPECT_EQ(shortcut->arguments, "b");
 
     // Opening the shortcut runs the program directory's check.exe with the card.
-    SHELLEXECUTEINFOA open{};
+    const std::wstring wide_file = Wide(file);
+    SHELLEXECUTEINFOW open{};
     open.cbSize = sizeof open;
     open.fMask = SEE_MASK_NOCLOSEPROCESS;
-    open.lpFile = file.c_str();
+    open.lpFile = wide_file.c_str();
     open.nShow = SW_SHOWNORMAL;
-    ASSERT_TRUE(ShellExecuteExA(&open));
+    ASSERT_TRUE(ShellExecuteExW(&open));
     if (open.hProcess) CloseHandle(open.hProcess);
     auto starts = WaitForStarts(1);
     ASSERT_EQ(starts.size(), 1u);

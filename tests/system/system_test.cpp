@@ -249,11 +249,11 @@ TEST(BadFiles, ReadOnlyCardFileIsRefusedAndKept) {
     ScratchDirectory directory;
     const std::string old = "[Info]\r\n序列号=old\r\n[Card]\r\nA=o1,o2\r\n";
     ASSERT_TRUE(directory.WriteCardFile("ro", old));
-    SetFileAttributesA(directory.CardFilePath("ro").c_str(), FILE_ATTRIBUTE_READONLY);
+    SetFileAttributesW(Wide(directory.CardFilePath("ro")).c_str(), FILE_ATTRIBUTE_READONLY);
     EditorWindow editor(directory, "-e ro");
     ASSERT_TRUE(editor.Opened());
     EXPECT_EQ(editor.Save("ro", "new", "n1,n2"), "保存密保卡失败！");
-    SetFileAttributesA(directory.CardFilePath("ro").c_str(), FILE_ATTRIBUTE_NORMAL);
+    SetFileAttributesW(Wide(directory.CardFilePath("ro")).c_str(), FILE_ATTRIBUTE_NORMAL);
     EXPECT_EQ(directory.ReadCardFile("ro"), old);
     EXPECT_EQ(directory.CardFileNames(), std::vector<std::string>{"ro.ini"});
 }
@@ -264,7 +264,7 @@ TEST(BadFiles, CardFileHeldOpenWithoutSharingIsRefusedAndKept) {
     ASSERT_TRUE(directory.WriteCardFile("held", old));
     EditorWindow editor(directory, "-e held");
     ASSERT_TRUE(editor.Opened());
-    HANDLE held = CreateFileA(directory.CardFilePath("held").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+    HANDLE held = CreateFileW(Wide(directory.CardFilePath("held")).c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
                               FILE_ATTRIBUTE_NORMAL, nullptr);
     ASSERT_NE(held, INVALID_HANDLE_VALUE);
     EXPECT_EQ(editor.Save("held", "new", "n1,n2"), "保存密保卡失败！");

@@ -16,23 +16,23 @@ namespace {
 
 // The icon of window_scaffold_test.rc.
 constexpr int kTestIcon = 1;
-constexpr char kPlainClass[] = "MorvaneScaffoldTestWindow";
+constexpr wchar_t kPlainClass[] = L"MorvaneScaffoldTestWindow";
 
 struct WindowDestroyer {
     void operator()(HWND window) const { DestroyWindow(window); }
 };
 using UniqueWindow = std::unique_ptr<std::remove_pointer_t<HWND>, WindowDestroyer>;
 
-HINSTANCE ThisProgram() { return GetModuleHandleA(nullptr); }
+HINSTANCE ThisProgram() { return GetModuleHandleW(nullptr); }
 
 bool RegisterPlainClass() {
     static const bool registered = [] {
-        WNDCLASSEXA window_class{};
+        WNDCLASSEXW window_class{};
         window_class.cbSize = sizeof window_class;
-        window_class.lpfnWndProc = DefWindowProcA;
+        window_class.lpfnWndProc = DefWindowProcW;
         window_class.hInstance = ThisProgram();
         window_class.lpszClassName = kPlainClass;
-        return RegisterClassExA(&window_class) != 0;
+        return RegisterClassExW(&window_class) != 0;
     }();
     return registered;
 }
@@ -40,7 +40,7 @@ bool RegisterPlainClass() {
 // A shown top-level window without controls.
 UniqueWindow MakeTopLevel(int left = 40) {
     if (!RegisterPlainClass()) return nullptr;
-    HWND window = CreateWindowExA(0, kPlainClass, "scaffold", WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU, left, 40, 400,
+    HWND window = CreateWindowExW(0, kPlainClass, L"scaffold", WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU, left, 40, 400,
                                   300, nullptr, nullptr, ThisProgram(), nullptr);
     if (window) ShowWindow(window, SW_SHOW);
     return UniqueWindow(window);
@@ -54,10 +54,10 @@ UniqueWindow MakeWindowWith(std::span<const ControlLayout> layout, int left = 40
     return window;
 }
 
-std::string ClassNameOf(HWND window) {
-    char name[64] = {};
-    const int length = GetClassNameA(window, name, sizeof name);
-    return std::string(name, static_cast<std::size_t>(length > 0 ? length : 0));
+std::wstring ClassNameOf(HWND window) {
+    wchar_t name[64] = {};
+    const int length = GetClassNameW(window, name, 64);
+    return std::wstring(name, static_cast<std::size_t>(length > 0 ? length : 0));
 }
 
 RECT RectInParent(HWND control) {
@@ -67,25 +67,22 @@ RECT RectInParent(HWND control) {
     return rect;
 }
 
-std::string TextOf(HWND window) {
-    char text[256] = {};
-    const int length = GetWindowTextA(window, text, sizeof text);
-    return std::string(text, static_cast<std::size_t>(length > 0 ? length : 0));
-}
-
 class ScaffoldTest : public ::testing::Test {
 protected:
-    static void SetUpTestSuite() { LoadCommonControls(ICC_STANDARD_CLASSES | ICC_BAR_CLASSES); }
+    static void SetUpTestSuite() {
+        INITCOMMONCONTROLSEX classes{sizeof classes, ICC_STANDARD_CLASSES | ICC_BAR_CLASSES};
+        InitCommonControlsEx(&classes);
+    }
 };
 
 // Every kind once; the status bar places itself, so its row has no rectangle
 // worth checking.
 constexpr ControlLayout kEveryKind[] = {
-    {201, ControlKind::kLabel, 8, 8, 97, 17, "请输入查询坐标：", SS_LEFT, 0},
-    {202, ControlKind::kEditBox, 8, 32, 37, 20, "B3", WS_TABSTOP | ES_UPPERCASE, WS_EX_CLIENTEDGE},
-    {203, ControlKind::kButton, 41, 96, 68, 27, "查询(&C)", WS_TABSTOP | BS_PUSHBUTTON, 0},
-    {204, ControlKind::kListBox, 150, 8, 120, 100, "", WS_TABSTOP | LBS_NOINTEGRALHEIGHT, WS_EX_CLIENTEDGE},
-    {205, ControlKind::kStatusBar, 0, 0, 0, 0, "", 0, 0},
+    {201, ControlKind::kLabel, 8, 8, 97, 17, L"请输入查询坐标：", SS_LEFT, 0},
+    {202, ControlKind::kEditBox, 8, 32, 37, 20, L"B3", WS_TABSTOP | ES_UPPERCASE, WS_EX_CLIENTEDGE},
+    {203, ControlKind::kButton, 41, 96, 68, 27, L"查询(&C)", WS_TABSTOP | BS_PUSHBUTTON, 0},
+    {204, ControlKind::kListBox, 150, 8, 120, 100, L"", WS_TABSTOP | LBS_NOINTEGRALHEIGHT, WS_EX_CLIENTEDGE},
+    {205, ControlKind::kStatusBar, 0, 0, 0, 0, L"", 0, 0},
 };
 
 using CreateControlsTest = ScaffoldTest;
@@ -94,17 +91,18 @@ TEST_F(CreateControlsTest, EachRowBecomesAVisibleChildOfItsKindPlaceCaptionAndOp
     UniqueWindow parent = MakeWindowWith(kEveryKind);
     ASSERT_TRUE(parent);
 
-    const char* const expected_classes[] = {"Static", "Edit", "Button", "ListBox", "msctls_statusbar32"};
+    const wchar_t* const expected_classes[] = {L"Static", L"Edit", L"Button", L"ListBox", L"msctls_statusbar32"};
     for (std::size_t i = 0; i < std::size(kEveryKind); ++i) {
         const ControlLayout& row = kEveryKind[i];
         SCOPED_TRACE("control " + std::to_string(row.id));
         HWND control = GetDlgItem(parent.get(), row.id);
         ASSERT_NE(control, nullptr);
-        EXPECT_EQ(lstrcmpiA(ClassNameOf(control).c_str(), expected_classes[i]), 0) << ClassNameOf(control);
+        EXPECT_EQ(lstrcmpiW(ClassNameOf(control).c_str(), expected_classes[i]), 0) << ClassNameOf(control);
         EXPECT_EQ(GetParent(control), parent.get());
-        const auto style = static_cast<DWORD>(GetWindowLongA(control, GWL_STYLE));
+        EXPECT_TRUE(IsWindowUnicode(control));
+        const auto style = static_cast<DWORD>(GetWindowLongW(control, GWL_STYLE));
         EXPECT_EQ(style & (WS_CHILD | WS_VISIBLE | row.style), WS_CHILD | WS_VISIBLE | row.style);
-        const auto extended = static_cast<DWORD>(GetWindowLongA(control, GWL_EXSTYLE));
+        const auto extended = static_cast<DWORD>(GetWindowLongW(control, GWL_EXSTYLE));
         EXPECT_EQ(extended & row.extended_style, row.extended_style);
         if (row.kind == ControlKind::kStatusBar) continue;
         const RECT rect = RectInParent(control);
@@ -112,7 +110,7 @@ TEST_F(CreateControlsTest, EachRowBecomesAVisibleChildOfItsKindPlaceCaptionAndOp
         EXPECT_EQ(rect.top, row.top);
         EXPECT_EQ(rect.right - rect.left, row.width);
         EXPECT_EQ(rect.bottom - rect.top, row.height);
-        EXPECT_EQ(TextOf(control), row.caption);
+        EXPECT_EQ(WindowText(control), row.caption);
     }
 }
 
@@ -121,15 +119,15 @@ TEST_F(CreateControlsTest, EveryControlDrawsInTheDefaultGuiFont) {
     ASSERT_TRUE(parent);
     const auto font = reinterpret_cast<LRESULT>(GetStockObject(DEFAULT_GUI_FONT));
     for (const ControlLayout& row : kEveryKind)
-        EXPECT_EQ(SendDlgItemMessageA(parent.get(), row.id, WM_GETFONT, 0, 0), font) << "control " << row.id;
+        EXPECT_EQ(SendDlgItemMessageW(parent.get(), row.id, WM_GETFONT, 0, 0), font) << "control " << row.id;
 }
 
 TEST_F(CreateControlsTest, TabOrderIsTheTableOrder) {
     constexpr ControlLayout kBoxes[] = {
-        {301, ControlKind::kEditBox, 8, 8, 40, 20, "", WS_TABSTOP, 0},
-        {302, ControlKind::kLabel, 8, 30, 40, 20, "x", 0, 0},
-        {303, ControlKind::kEditBox, 200, 8, 40, 20, "", WS_TABSTOP, 0},
-        {304, ControlKind::kButton, 8, 60, 40, 20, "ok", WS_TABSTOP, 0},
+        {301, ControlKind::kEditBox, 8, 8, 40, 20, L"", WS_TABSTOP, 0},
+        {302, ControlKind::kLabel, 8, 30, 40, 20, L"x", 0, 0},
+        {303, ControlKind::kEditBox, 200, 8, 40, 20, L"", WS_TABSTOP, 0},
+        {304, ControlKind::kButton, 8, 60, 40, 20, L"ok", WS_TABSTOP, 0},
     };
     UniqueWindow parent = MakeWindowWith(kBoxes);
     ASSERT_TRUE(parent);
@@ -155,8 +153,8 @@ TEST_F(CreateControlsTest, EmptyTableMakesNothingAndMissingParentIsRefused) {
 using ScaledLayoutTest = ScaffoldTest;
 
 LONG FontHeight(HFONT font) {
-    LOGFONTA logical{};
-    return GetObjectA(font, sizeof logical, &logical) ? logical.lfHeight : 0;
+    LOGFONTW logical{};
+    return GetObjectW(font, sizeof logical, &logical) ? logical.lfHeight : 0;
 }
 
 // The programs' own tests see a window laid out at another DPI from outside;
@@ -165,8 +163,8 @@ LONG FontHeight(HFONT font) {
 // back at the system's DPI, where the stock font serves again.
 TEST_F(ScaledLayoutTest, AFontMadeForAnotherDpiServesEveryControlAndIsFreedAfterwards) {
     static constexpr ControlLayout kControls[] = {
-        {801, ControlKind::kLabel, 8, 9, 64, 17, "密保卡名：", SS_LEFT, 0},
-        {802, ControlKind::kEditBox, 96, 8, 160, 20, "", WS_TABSTOP | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE},
+        {801, ControlKind::kLabel, 8, 9, 64, 17, L"密保卡名：", SS_LEFT, 0},
+        {802, ControlKind::kEditBox, 96, 8, 160, 20, L"", WS_TABSTOP | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE},
     };
     UniqueWindow window = MakeTopLevel();
     ASSERT_TRUE(window);
@@ -174,7 +172,7 @@ TEST_F(ScaledLayoutTest, AFontMadeForAnotherDpiServesEveryControlAndIsFreedAfter
     ASSERT_TRUE(layout.Create(window.get()));
     const auto stock = reinterpret_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
     const auto font_of = [&](int id) {
-        return reinterpret_cast<HFONT>(SendDlgItemMessageA(window.get(), id, WM_GETFONT, 0, 0));
+        return reinterpret_cast<HFONT>(SendDlgItemMessageW(window.get(), id, WM_GETFONT, 0, 0));
     };
     ASSERT_EQ(font_of(802), stock) << "the test process runs at the system DPI";
 
@@ -195,9 +193,9 @@ TEST_F(ScaledLayoutTest, AFontMadeForAnotherDpiServesEveryControlAndIsFreedAfter
 class FocusKeeperTest : public ScaffoldTest {
 protected:
     static constexpr ControlLayout kControls[] = {
-        {401, ControlKind::kEditBox, 8, 8, 60, 20, "", WS_TABSTOP, 0},
-        {402, ControlKind::kEditBox, 8, 40, 60, 20, "", WS_TABSTOP, 0},
-        {403, ControlKind::kButton, 8, 72, 60, 24, "ok", WS_TABSTOP, 0},
+        {401, ControlKind::kEditBox, 8, 8, 60, 20, L"", WS_TABSTOP, 0},
+        {402, ControlKind::kEditBox, 8, 40, 60, 20, L"", WS_TABSTOP, 0},
+        {403, ControlKind::kButton, 8, 72, 60, 24, L"ok", WS_TABSTOP, 0},
     };
 
     void SetUp() override {
@@ -263,7 +261,11 @@ TEST_F(FocusKeeperTest, RememberedControlThatIsGoneFallsBackToTheFirst) {
 using RegisterProgramClassTest = ScaffoldTest;
 
 LRESULT CALLBACK ProgramProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    return DefWindowProcA(window, message, wParam, lParam);
+    return DefWindowProcW(window, message, wParam, lParam);
+}
+
+ProgramWindow TestProgram(const wchar_t* class_name) {
+    return {class_name, ProgramProcedure, kTestIcon, L"", WS_OVERLAPPED, {40, 40}, {200, 100}, ICC_STANDARD_CLASSES};
 }
 
 SIZE IconSize(HICON icon) {
@@ -271,9 +273,9 @@ SIZE IconSize(HICON icon) {
     if (!icon || !GetIconInfo(icon, &info)) return {0, 0};
     BITMAP bitmap{};
     SIZE size{0, 0};
-    if (info.hbmColor && GetObjectA(info.hbmColor, sizeof bitmap, &bitmap)) {
+    if (info.hbmColor && GetObjectW(info.hbmColor, sizeof bitmap, &bitmap)) {
         size = {bitmap.bmWidth, bitmap.bmHeight};
-    } else if (info.hbmMask && GetObjectA(info.hbmMask, sizeof bitmap, &bitmap)) {
+    } else if (info.hbmMask && GetObjectW(info.hbmMask, sizeof bitmap, &bitmap)) {
         // A monochrome icon's mask holds the AND and XOR halves.
         size = {bitmap.bmWidth, bitmap.bmHeight / 2};
     }
@@ -283,35 +285,35 @@ SIZE IconSize(HICON icon) {
 }
 
 TEST_F(RegisterProgramClassTest, ClassHasTheProcedureFaceColourArrowAndBothIconSizes) {
-    constexpr char kName[] = "MorvaneScaffoldTestProgram";
-    ASSERT_TRUE(RegisterProgramClass(ThisProgram(), kName, ProgramProcedure, kTestIcon));
-    WNDCLASSEXA registered{};
+    constexpr wchar_t kName[] = L"MorvaneScaffoldTestProgram";
+    ASSERT_TRUE(RegisterProgramClass(ThisProgram(), TestProgram(kName)));
+    WNDCLASSEXW registered{};
     registered.cbSize = sizeof registered;
-    ASSERT_TRUE(GetClassInfoExA(ThisProgram(), kName, &registered));
+    ASSERT_TRUE(GetClassInfoExW(ThisProgram(), kName, &registered));
     EXPECT_EQ(registered.lpfnWndProc, ProgramProcedure);
     EXPECT_EQ(registered.hbrBackground, reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1));
-    EXPECT_EQ(registered.hCursor, LoadCursorA(nullptr, IDC_ARROW));
+    EXPECT_EQ(registered.hCursor, LoadCursorW(nullptr, MAKEINTRESOURCEW(32512)));
     const SIZE large = IconSize(registered.hIcon);
     EXPECT_EQ(large.cx, GetSystemMetrics(SM_CXICON));
     EXPECT_EQ(large.cy, GetSystemMetrics(SM_CYICON));
     const SIZE small = IconSize(registered.hIconSm);
     EXPECT_EQ(small.cx, GetSystemMetrics(SM_CXSMICON));
     EXPECT_EQ(small.cy, GetSystemMetrics(SM_CYSMICON));
-    EXPECT_TRUE(UnregisterClassA(kName, ThisProgram()));
+    EXPECT_TRUE(UnregisterClassW(kName, ThisProgram()));
 }
 
 TEST_F(RegisterProgramClassTest, SecondRegistrationOfTheSameNameIsRefused) {
-    constexpr char kName[] = "MorvaneScaffoldTestTwice";
-    ASSERT_TRUE(RegisterProgramClass(ThisProgram(), kName, ProgramProcedure, kTestIcon));
-    EXPECT_FALSE(RegisterProgramClass(ThisProgram(), kName, ProgramProcedure, kTestIcon));
-    EXPECT_TRUE(UnregisterClassA(kName, ThisProgram()));
+    constexpr wchar_t kName[] = L"MorvaneScaffoldTestTwice";
+    ASSERT_TRUE(RegisterProgramClass(ThisProgram(), TestProgram(kName)));
+    EXPECT_FALSE(RegisterProgramClass(ThisProgram(), TestProgram(kName)));
+    EXPECT_TRUE(UnregisterClassW(kName, ThisProgram()));
 }
 
 using MessageLoopTest = ScaffoldTest;
 
 TEST_F(MessageLoopTest, ShowsTheWindowAndEndsWithTheQuitCode) {
     ASSERT_TRUE(RegisterPlainClass());
-    UniqueWindow window(CreateWindowExA(0, kPlainClass, "hidden", WS_OVERLAPPED | WS_CAPTION, 40, 40, 200, 100,
+    UniqueWindow window(CreateWindowExW(0, kPlainClass, L"hidden", WS_OVERLAPPED | WS_CAPTION, 40, 40, 200, 100,
                                         nullptr, nullptr, ThisProgram(), nullptr));
     ASSERT_TRUE(window);
     ASSERT_FALSE(IsWindowVisible(window.get()));
@@ -322,8 +324,8 @@ TEST_F(MessageLoopTest, ShowsTheWindowAndEndsWithTheQuitCode) {
 
 TEST_F(MessageLoopTest, TabMovesTheFocusOnAsInADialog) {
     constexpr ControlLayout kBoxes[] = {
-        {501, ControlKind::kEditBox, 8, 8, 60, 20, "", WS_TABSTOP, 0},
-        {502, ControlKind::kEditBox, 8, 40, 60, 20, "", WS_TABSTOP, 0},
+        {501, ControlKind::kEditBox, 8, 8, 60, 20, L"", WS_TABSTOP, 0},
+        {502, ControlKind::kEditBox, 8, 40, 60, 20, L"", WS_TABSTOP, 0},
     };
     UniqueWindow window = MakeWindowWith(kBoxes);
     ASSERT_TRUE(window);
@@ -331,7 +333,7 @@ TEST_F(MessageLoopTest, TabMovesTheFocusOnAsInADialog) {
     SetFocus(first);
     ASSERT_EQ(GetFocus(), first);
     // A single-line box does nothing with Tab itself.
-    PostMessageA(first, WM_KEYDOWN, VK_TAB, 1);
+    PostMessageW(first, WM_KEYDOWN, VK_TAB, 1);
     PostQuitMessage(0);
     EXPECT_EQ(RunDialogLikeMessageLoop(window.get(), SW_SHOW), 0);
     EXPECT_EQ(GetFocus(), GetDlgItem(window.get(), 502));
@@ -340,41 +342,42 @@ TEST_F(MessageLoopTest, TabMovesTheFocusOnAsInADialog) {
 // IsDialogMessage translates the keys of its own window's controls; those of
 // any other window of the thread become characters in the loop itself.
 TEST_F(MessageLoopTest, KeysOfAnotherWindowBecomeCharactersToo) {
-    constexpr ControlLayout kBox[] = {{601, ControlKind::kEditBox, 8, 8, 60, 20, "", WS_TABSTOP, 0}};
+    constexpr ControlLayout kBox[] = {{601, ControlKind::kEditBox, 8, 8, 60, 20, L"", WS_TABSTOP, 0}};
     UniqueWindow window = MakeTopLevel(40);
     UniqueWindow other = MakeWindowWith(kBox, 460);
     ASSERT_TRUE(window && other);
     HWND box = GetDlgItem(other.get(), 601);
     SetFocus(box);
-    PostMessageA(box, WM_KEYDOWN, 'K', 1);
+    PostMessageW(box, WM_KEYDOWN, 'K', 1);
     PostQuitMessage(0);
     RunDialogLikeMessageLoop(window.get(), SW_SHOW);
-    EXPECT_EQ(ControlText(other.get(), 601), "k");
+    EXPECT_EQ(ControlText(other.get(), 601), L"k");
 }
 
 using ControlTextTest = ScaffoldTest;
 
-TEST_F(ControlTextTest, ReadsTheWholeTextInCodePage936Bytes) {
-    constexpr ControlLayout kBox[] = {{701, ControlKind::kEditBox, 8, 8, 200, 20, "", ES_AUTOHSCROLL, 0}};
+// Whatever the system's code page: the text stays UTF-16 from the box to the
+// caller, a character GBK cannot hold among it.
+TEST_F(ControlTextTest, ReadsTheWholeTextInUtf16) {
+    constexpr ControlLayout kBox[] = {{701, ControlKind::kEditBox, 8, 8, 200, 20, L"", ES_AUTOHSCROLL, 0}};
     UniqueWindow window = MakeWindowWith(kBox);
     ASSERT_TRUE(window);
-    EXPECT_EQ(ControlText(window.get(), 701), "");
+    EXPECT_EQ(ControlText(window.get(), 701), L"");
 
-    const std::string chinese = "网上银行 B3";
-    ASSERT_EQ(chinese.size(), 11u) << "code page 936: two bytes a character";
-    SetDlgItemTextA(window.get(), 701, chinese.c_str());
+    const std::wstring chinese = L"网上银行 B3 😀";
+    SetDlgItemTextW(window.get(), 701, chinese.c_str());
     EXPECT_EQ(ControlText(window.get(), 701), chinese);
 
-    std::string long_text;
-    for (int i = 0; i < 2000; ++i) long_text += "密保";
-    SetDlgItemTextA(window.get(), 701, long_text.c_str());
+    std::wstring long_text;
+    for (int i = 0; i < 2000; ++i) long_text += L"密保";
+    SetDlgItemTextW(window.get(), 701, long_text.c_str());
     EXPECT_EQ(ControlText(window.get(), 701), long_text);
 }
 
 TEST_F(ControlTextTest, MissingControlReadsAsEmpty) {
     UniqueWindow window = MakeTopLevel();
     ASSERT_TRUE(window);
-    EXPECT_EQ(ControlText(window.get(), 999), "");
+    EXPECT_EQ(ControlText(window.get(), 999), L"");
 }
 
 }  // namespace

@@ -1,0 +1,9 @@
+#pragma once
+#include "profile.h"
+
+namespace morvane {
+
+// GetPrivateProfileStringA / WritePrivateProfileStringA.
+Profile& WindowsProfile();
+
+}  // namespace morvane
