@@ -74,6 +74,9 @@ xdotool mousemove "$(screen_x 291)" "$(screen_y 199)"
 shoot manager
 
 start "$SAMPLE_CARD" check.exe "$SAMPLE_CARD"
+# A click into the first box first: a key typed before the window has given
+# that box the focus would be lost.
+xdotool mousemove "$(screen_x 26)" "$(screen_y 42)" click 1
 xdotool type --delay 80 B3E7H2
 xdotool key Return
 shoot check
