@@ -1,7 +1,14 @@
 #!/bin/bash
 # Runs a Windows program under wine in a prefix of the project's own.
-# Usage: wine-run.sh [--dpi N] [--window-manager] PREFIX program.exe [arguments...]
+# Usage: wine-run.sh [--arch x86|x64] [--dpi N] [--window-manager] PREFIX program.exe [arguments...]
+#        wine-run.sh --arch x86|x64 --loader-runs
+# The second form tells whether this machine runs that wine at all: it prints
+# wine's version, or the error that ends it (a 32-bit loader where the
+# machine runs no 32-bit code: exit status 126), and exits with its status.
 # The prefix is made on first use, with the settings the options give then:
+#   --arch x86|x64      32-bit programs in a 32-bit prefix, or 64-bit ones in a
+#                       64-bit prefix (default: what the prefix was made for,
+#                       x86 for a new one)
 #   --dpi N             the display scale (LogPixels N; 96 is 100 %, 144 is 150 %)
 #   --window-manager    windows left to the X server's window manager. Without
 #                       it they are unmanaged: the project's own X servers have
@@ -11,37 +18,94 @@
 # the one of the locale MORVANE_WINE_LOCALE names (en_US.UTF-8 gives 1252,
 # zh_TW.UTF-8 950, hi_IN.UTF-8 65001): wine takes it from the locale's name,
 # which need not be generated.
+# When wine cannot start, this says so with the command and its error, and
+# ends with wine's exit status.
 set -u
+usage() {
+    echo "usage: wine-run.sh [--arch x86|x64] [--dpi N] [--window-manager] PREFIX program.exe [arguments...]" >&2
+    echo "       wine-run.sh --arch x86|x64 --loader-runs" >&2
+    exit 2
+}
+arch=
 dpi=
 managed=N
+loader_runs=
 while [ $# -gt 0 ]; do
     case $1 in
-        --dpi) dpi=$2; shift 2 ;;
+        --arch) [ $# -ge 2 ] || usage; arch=$2; shift 2 ;;
+        --dpi) [ $# -ge 2 ] || usage; dpi=$2; shift 2 ;;
         --window-manager) managed=Y; shift ;;
+        --loader-runs) loader_runs=1; shift ;;
         *) break ;;
     esac
 done
-prefix=$1
+[ -n "$loader_runs" ] || [ $# -ge 2 ] || usage
+prefix=${1:-}
 shift
+ready=$prefix/.morvane-prefix-ready
+# The marker holds the prefix's kind; one made before it held none was x86.
+made_for=
+[ -n "$prefix" ] && [ -f "$ready" ] && { made_for=$(cat "$ready"); made_for=${made_for:-x86}; }
+arch=${arch:-${made_for:-x86}}
+if [ -n "$made_for" ] && [ "$made_for" != "$arch" ]; then
+    echo "wine-run: $prefix is a prefix for $made_for programs, not $arch; remove it to make it anew" >&2
+    exit 2
+fi
+# The loaders themselves: /usr/bin/wine takes the 32-bit one whenever it is
+# installed, even where the machine cannot run it.
+case $arch in
+    x86) loader=/usr/lib/wine/wine; export WINEARCH=win32 ;;
+    x64) loader=/usr/lib/wine/wine64; export WINEARCH=win64 ;;
+    *) echo "wine-run: --arch takes x86 or x64, not '$arch'" >&2; exit 2 ;;
+esac
+
+# Before LC_ALL below, so that the shell's own error is in the caller's
+# language. A few milliseconds: wine only prints its version.
+loader_output=$("$loader" --version 2>&1)
+status=$?
+if [ -n "$loader_runs" ]; then
+    echo "$loader_output"
+    exit $status
+fi
+if [ $status -ne 0 ]; then
+    echo "wine-run: cannot run $* in $prefix: '$loader --version' failed with exit status $status: $loader_output" >&2
+    exit $status
+fi
+
+export WINELOADER=$loader
 export WINEPREFIX=$prefix
 export WINEDEBUG=-all
 export LC_ALL=${MORVANE_WINE_LOCALE:-zh_CN.UTF-8}
 export WINEDLLOVERRIDES="mscoree,mshtml=${WINEDLLOVERRIDES:+;$WINEDLLOVERRIDES}"
-export WINEARCH=win32
-ready=$prefix/.morvane-prefix-ready
+
+# Runs one step of making the prefix, its output kept aside (the prefix's
+# services keep a pipe open); on failure shows the command and that output.
+prefix_step() {
+    local output status
+    output=$(mktemp)
+    "$@" >"$output" 2>&1
+    status=$?
+    if [ $status -ne 0 ]; then
+        echo "wine-run: making the $arch prefix $prefix: '$*' failed with exit status $status:" >&2
+        tail -n 20 "$output" >&2
+    fi
+    rm -f "$output"
+    return $status
+}
+
 if [ ! -f "$ready" ]; then
-    mkdir -p "$prefix"
+    mkdir -p "$prefix" || exit 1
     (
         flock 9
         if [ ! -f "$ready" ]; then
-            wineboot -i >/dev/null 2>&1
-            wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d "$managed" /f >/dev/null 2>&1
+            prefix_step "$loader" wineboot -i || exit
+            prefix_step "$loader" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d "$managed" /f || exit
             if [ -n "$dpi" ]; then
-                wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$dpi" /f >/dev/null 2>&1
+                prefix_step "$loader" reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$dpi" /f || exit
             fi
             wineserver -w
-            touch "$ready"
+            echo "$arch" >"$ready"
         fi
-    ) 9>"$prefix.lock"
+    ) 9>"$prefix.lock" || exit
 fi
-exec wine "$@"
+exec "$loader" "$@"

@@ -1,10 +1,15 @@
 // The resources each built program carries, read back from the executable
-// file: version block, icon images, manifest, and the DLLs it imports.
-// One case per program; the editor and the manager add theirs below.
+// file: version block, icon images, manifest, the processor it is built for
+// and the DLLs it imports. One case per program of this build, the one
+// beside the test. An x64 build has one more per program of the x86 build
+// whose program directory MORVANE_X86_PROGRAMS names (a Windows path), and
+// skips them when it names none: so the x86 programs are checked on a
+// machine that cannot run them (scripts/test.sh).
 #include <gtest/gtest.h>
 #include <windows.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
 #include <optional>
 #include <string>
@@ -15,15 +20,34 @@
 namespace morvane::test {
 namespace {
 
+struct Architecture {
+    const char* manifest_name;   // processorArchitecture
+    WORD machine;                // the PE file header's
+    WORD optional_header_magic;  // PE32 or PE32+
+};
+constexpr Architecture kX86{"x86", IMAGE_FILE_MACHINE_I386, IMAGE_NT_OPTIONAL_HDR32_MAGIC};
+constexpr Architecture kX64{"amd64", IMAGE_FILE_MACHINE_AMD64, IMAGE_NT_OPTIONAL_HDR64_MAGIC};
+#ifdef _WIN64
+constexpr Architecture kThisBuild = kX64;
+#else
+constexpr Architecture kThisBuild = kX86;
+#endif
+
 struct ProgramResources {
-    const char* file;          // beside the test in <build>\bin
-    const char* description;   // FileDescription and Comments, GBK
+    const char* file;
+    const char* description;  // FileDescription and Comments, GBK
+    Architecture architecture;
+    bool of_this_build;  // or of the x86 build that MORVANE_X86_PROGRAMS names
 };
 
-void PrintTo(const ProgramResources& program, std::ostream* out) { *out << program.file; }
+std::vector<ProgramResources> ProgramsOf(Architecture architecture, bool of_this_build) {
+    return {{"check.exe", "密保卡查询", architecture, of_this_build},
+            {"create.exe", "创建密保卡", architecture, of_this_build},
+            {"Morvane.exe", "Morvane", architecture, of_this_build}};
+}
 
-std::string ProgramFile(const ProgramResources& program) {
-    return TestProgramDirectory() + "\\" + program.file;
+void PrintTo(const ProgramResources& program, std::ostream* out) {
+    *out << program.file << " (" << program.architecture.manifest_name << ")";
 }
 
 // ---- version block
@@ -105,43 +129,78 @@ std::optional<IconImage> ReadIconImage(const DataModule& module, WORD id) {
     return read;
 }
 
-// ---- imports, read from the PE file itself
+// ---- the PE file itself: its headers and the DLLs it imports
 
-std::vector<std::string> ImportedDlls(const std::string& file) {
-    std::vector<std::string> dlls;
-    const std::optional<std::string> bytes = ReadFileBytes(file);
-    if (!bytes || bytes->size() < sizeof(IMAGE_DOS_HEADER)) return dlls;
-    const char* base = bytes->data();
-    IMAGE_DOS_HEADER dos;
-    std::memcpy(&dos, base, sizeof dos);
-    if (dos.e_magic != IMAGE_DOS_SIGNATURE || dos.e_lfanew + sizeof(IMAGE_NT_HEADERS32) > bytes->size()) return dlls;
-    IMAGE_NT_HEADERS32 nt;
-    std::memcpy(&nt, base + dos.e_lfanew, sizeof nt);
-    if (nt.Signature != IMAGE_NT_SIGNATURE || nt.OptionalHeader.Magic != IMAGE_NT_OPTIONAL_HDR32_MAGIC) return dlls;
-    const std::size_t sections_at = dos.e_lfanew + offsetof(IMAGE_NT_HEADERS32, OptionalHeader) +
-                                    nt.FileHeader.SizeOfOptionalHeader;
-    std::vector<IMAGE_SECTION_HEADER> sections(nt.FileHeader.NumberOfSections);
-    if (sections_at + sections.size() * sizeof(IMAGE_SECTION_HEADER) > bytes->size()) return dlls;
-    std::memcpy(sections.data(), base + sections_at, sections.size() * sizeof(IMAGE_SECTION_HEADER));
-    auto file_offset = [&](DWORD rva) -> std::optional<std::size_t> {
+struct PeFile {
+    std::string bytes;
+    WORD machine = 0;
+    WORD optional_header_magic = 0;
+    IMAGE_DATA_DIRECTORY imports{};
+    std::vector<IMAGE_SECTION_HEADER> sections;
+
+    std::optional<std::size_t> FileOffset(DWORD rva) const {
         for (const IMAGE_SECTION_HEADER& section : sections) {
             const DWORD size = std::max(section.Misc.VirtualSize, section.SizeOfRawData);
             if (rva >= section.VirtualAddress && rva < section.VirtualAddress + size)
                 return rva - section.VirtualAddress + section.PointerToRawData;
         }
         return std::nullopt;
-    };
-    const IMAGE_DATA_DIRECTORY imports = nt.OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
-    std::optional<std::size_t> at = file_offset(imports.VirtualAddress);
+    }
+};
+
+// PE32 and PE32+ share the file header; their optional headers differ in
+// size before the data directories.
+template <typename NtHeaders>
+bool ReadOptionalHeader(PeFile& pe, std::size_t nt_at) {
+    if (nt_at + sizeof(NtHeaders) > pe.bytes.size()) return false;
+    NtHeaders nt;
+    std::memcpy(&nt, pe.bytes.data() + nt_at, sizeof nt);
+    pe.imports = nt.OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
+    return true;
+}
+
+std::optional<PeFile> ReadPeFile(const std::string& file) {
+    std::optional<std::string> bytes = ReadFileBytes(file);
+    if (!bytes || bytes->size() < sizeof(IMAGE_DOS_HEADER)) return std::nullopt;
+    PeFile pe;
+    pe.bytes = std::move(*bytes);
+    IMAGE_DOS_HEADER dos;
+    std::memcpy(&dos, pe.bytes.data(), sizeof dos);
+    const std::size_t nt_at = static_cast<std::size_t>(dos.e_lfanew);
+    const std::size_t magic_at = nt_at + offsetof(IMAGE_NT_HEADERS32, OptionalHeader);
+    if (dos.e_magic != IMAGE_DOS_SIGNATURE || magic_at + sizeof(WORD) > pe.bytes.size()) return std::nullopt;
+    DWORD signature;
+    IMAGE_FILE_HEADER header;
+    std::memcpy(&signature, pe.bytes.data() + nt_at, sizeof signature);
+    std::memcpy(&header, pe.bytes.data() + nt_at + sizeof signature, sizeof header);
+    std::memcpy(&pe.optional_header_magic, pe.bytes.data() + magic_at, sizeof(WORD));
+    if (signature != IMAGE_NT_SIGNATURE) return std::nullopt;
+    pe.machine = header.Machine;
+    const bool read = pe.optional_header_magic == IMAGE_NT_OPTIONAL_HDR64_MAGIC
+                          ? ReadOptionalHeader<IMAGE_NT_HEADERS64>(pe, nt_at)
+                          : pe.optional_header_magic == IMAGE_NT_OPTIONAL_HDR32_MAGIC &&
+                                ReadOptionalHeader<IMAGE_NT_HEADERS32>(pe, nt_at);
+    if (!read) return std::nullopt;
+    const std::size_t sections_at = magic_at + header.SizeOfOptionalHeader;
+    pe.sections.resize(header.NumberOfSections);
+    if (sections_at + pe.sections.size() * sizeof(IMAGE_SECTION_HEADER) > pe.bytes.size()) return std::nullopt;
+    std::memcpy(pe.sections.data(), pe.bytes.data() + sections_at, pe.sections.size() * sizeof(IMAGE_SECTION_HEADER));
+    return pe;
+}
+
+std::vector<std::string> ImportedDlls(const PeFile& pe) {
+    std::vector<std::string> dlls;
+    const char* base = pe.bytes.data();
+    std::optional<std::size_t> at = pe.FileOffset(pe.imports.VirtualAddress);
     if (!at) return dlls;
     for (;; *at += sizeof(IMAGE_IMPORT_DESCRIPTOR)) {
-        if (*at + sizeof(IMAGE_IMPORT_DESCRIPTOR) > bytes->size()) break;
+        if (*at + sizeof(IMAGE_IMPORT_DESCRIPTOR) > pe.bytes.size()) break;
         IMAGE_IMPORT_DESCRIPTOR descriptor;
         std::memcpy(&descriptor, base + *at, sizeof descriptor);
         if (descriptor.Name == 0) break;
-        const std::optional<std::size_t> name = file_offset(descriptor.Name);
-        if (!name || *name >= bytes->size()) break;
-        std::string dll(base + *name, strnlen(base + *name, bytes->size() - *name));
+        const std::optional<std::size_t> name = pe.FileOffset(descriptor.Name);
+        if (!name || *name >= pe.bytes.size()) break;
+        std::string dll(base + *name, strnlen(base + *name, pe.bytes.size() - *name));
         std::transform(dll.begin(), dll.end(), dll.begin(), [](unsigned char c) { return std::tolower(c); });
         dlls.push_back(dll);
     }
@@ -155,10 +214,24 @@ BOOL CALLBACK TakeFirstName(HMODULE, LPCSTR, LPSTR name, LONG_PTR found) {
     return FALSE;
 }
 
-class ProgramResourcesTest : public ::testing::TestWithParam<ProgramResources> {};
+class ProgramResourcesTest : public ::testing::TestWithParam<ProgramResources> {
+protected:
+    void SetUp() override {
+        if (GetParam().of_this_build) {
+            directory_ = TestProgramDirectory();
+        } else if (const char* x86_programs = std::getenv("MORVANE_X86_PROGRAMS")) {
+            directory_ = x86_programs;
+        }
+        if (directory_.empty()) GTEST_SKIP() << "MORVANE_X86_PROGRAMS names no directory of x86 programs";
+    }
+    std::string ProgramFile() const { return directory_ + "\\" + GetParam().file; }
+
+private:
+    std::string directory_;
+};
 
 TEST_P(ProgramResourcesTest, VersionBlockIs1000InChinesePrc) {
-    std::optional<VersionBlock> block = ReadVersionBlock(ProgramFile(GetParam()));
+    std::optional<VersionBlock> block = ReadVersionBlock(ProgramFile());
     ASSERT_TRUE(block) << "no version block";
     VS_FIXEDFILEINFO* fixed = nullptr;
     UINT length = 0;
@@ -183,7 +256,7 @@ TEST_P(ProgramResourcesTest, VersionBlockIs1000InChinesePrc) {
 }
 
 TEST_P(ProgramResourcesTest, IconHas48And32Images32BitsWithAlpha) {
-    DataModule module(ProgramFile(GetParam()));
+    DataModule module(ProgramFile());
     ASSERT_NE(module.module, nullptr);
     LPSTR first_group = nullptr;
     EnumResourceNamesA(module.module, RT_GROUP_ICON, TakeFirstName, reinterpret_cast<LONG_PTR>(&first_group));
@@ -210,7 +283,7 @@ TEST_P(ProgramResourcesTest, IconHas48And32Images32BitsWithAlpha) {
 }
 
 TEST_P(ProgramResourcesTest, ManifestAsksForCommonControls6) {
-    DataModule module(ProgramFile(GetParam()));
+    DataModule module(ProgramFile());
     ASSERT_NE(module.module, nullptr);
     std::optional<std::string> manifest = module.Resource(RT_MANIFEST, MAKEINTRESOURCEA(1));
     ASSERT_TRUE(manifest) << "no manifest with id 1";
@@ -219,7 +292,9 @@ TEST_P(ProgramResourcesTest, ManifestAsksForCommonControls6) {
     const std::string identity = manifest->substr(manifest->rfind('<', dependency));
     const std::string element = identity.substr(0, identity.find('>'));
     EXPECT_NE(element.find("version=\"6.0.0.0\""), std::string::npos) << element;
-    EXPECT_NE(element.find("processorArchitecture=\"x86\""), std::string::npos) << element;
+    EXPECT_NE(element.find("processorArchitecture=\"" + std::string(GetParam().architecture.manifest_name) + "\""),
+              std::string::npos)
+        << element;
     EXPECT_NE(element.find("publicKeyToken=\"6595b64144ccf1df\""), std::string::npos) << element;
 }
 
@@ -239,7 +314,7 @@ std::string ManifestElement(const std::string& manifest, const std::string& name
 // Per-monitor awareness, version 2 first; "true/pm" for the systems before
 // Windows 10 1607, which read only dpiAware.
 TEST_P(ProgramResourcesTest, ManifestDeclaresDpiAwarenessInvokerRightsAndWindows7To11) {
-    DataModule module(ProgramFile(GetParam()));
+    DataModule module(ProgramFile());
     ASSERT_NE(module.module, nullptr);
     std::optional<std::string> manifest = module.Resource(RT_MANIFEST, MAKEINTRESOURCEA(1));
     ASSERT_TRUE(manifest) << "no manifest with id 1";
@@ -267,8 +342,27 @@ TEST_P(ProgramResourcesTest, ManifestDeclaresDpiAwarenessInvokerRightsAndWindows
         EXPECT_NE(compatibility.find("<supportedOS Id=\"" + std::string(id) + "\"/>"), std::string::npos) << id;
 }
 
+// PE32 with an x86 manifest, or PE32+ with an amd64 one: Windows refuses a
+// manifest naming another processor than the program's.
+TEST_P(ProgramResourcesTest, IsBuiltForItsBuildsProcessorAndItsManifestSaysSo) {
+    const std::optional<PeFile> pe = ReadPeFile(ProgramFile());
+    ASSERT_TRUE(pe) << "no PE headers read";
+    EXPECT_EQ(pe->machine, GetParam().architecture.machine);
+    EXPECT_EQ(pe->optional_header_magic, GetParam().architecture.optional_header_magic);
+    DataModule module(ProgramFile());
+    ASSERT_NE(module.module, nullptr);
+    std::optional<std::string> manifest = module.Resource(RT_MANIFEST, MAKEINTRESOURCEA(1));
+    ASSERT_TRUE(manifest) << "no manifest with id 1";
+    const std::string identity = ManifestElement(*manifest, "assemblyIdentity");
+    EXPECT_NE(identity.find("processorArchitecture=\"" + std::string(GetParam().architecture.manifest_name) + "\""),
+              std::string::npos)
+        << identity;
+}
+
 TEST_P(ProgramResourcesTest, ImportsOnlyWindowsSystemDlls) {
-    const std::vector<std::string> dlls = ImportedDlls(ProgramFile(GetParam()));
+    const std::optional<PeFile> pe = ReadPeFile(ProgramFile());
+    ASSERT_TRUE(pe) << "no PE headers read";
+    const std::vector<std::string> dlls = ImportedDlls(*pe);
     ASSERT_FALSE(dlls.empty()) << "no import table read";
     const std::vector<std::string> system = {"kernel32.dll", "user32.dll",   "gdi32.dll",    "comctl32.dll",
                                              "msvcrt.dll",   "advapi32.dll", "shell32.dll",  "shlwapi.dll",
@@ -277,14 +371,15 @@ TEST_P(ProgramResourcesTest, ImportsOnlyWindowsSystemDlls) {
         EXPECT_NE(std::find(system.begin(), system.end(), dll), system.end()) << dll << " is not a system DLL";
 }
 
-INSTANTIATE_TEST_SUITE_P(Programs, ProgramResourcesTest,
-                         ::testing::Values(ProgramResources{"check.exe", "密保卡查询"},
-                                           ProgramResources{"create.exe", "创建密保卡"},
-                                           ProgramResources{"Morvane.exe", "Morvane"}),
-                         [](const auto& info) {
-                             std::string name = info.param.file;
-                             return name.substr(0, name.find('.'));
-                         });
+std::string CaseName(const ::testing::TestParamInfo<ProgramResources>& info) {
+    const std::string name = info.param.file;
+    return name.substr(0, name.find('.'));
+}
+
+INSTANTIATE_TEST_SUITE_P(Programs, ProgramResourcesTest, ::testing::ValuesIn(ProgramsOf(kThisBuild, true)), CaseName);
+#ifdef _WIN64
+INSTANTIATE_TEST_SUITE_P(X86Build, ProgramResourcesTest, ::testing::ValuesIn(ProgramsOf(kX86, false)), CaseName);
+#endif
 
 }  // namespace
 }  // namespace morvane::test

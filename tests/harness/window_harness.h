@@ -167,9 +167,10 @@ std::vector<COLORREF> ScreenPixels(RECT area);
 
 // How many pixels of the control as the screen shows it, less `inset`
 // pixels on each side (a button's frame), differ in being ink (dark) or not
-// from its caption drawn in `font` with DrawText `format`. Tells which font a
-// control of another process draws with, which WM_GETFONT cannot tell across
-// processes under wine.
+// from its caption drawn in `font` with DrawText `format`, placed as well as
+// a pixel's shift each way places it. Tells which font a control of another
+// process draws with, which WM_GETFONT cannot tell across processes under
+// wine.
 std::size_t PixelsDifferingFromCaption(HWND control, const std::string& caption, HGDIOBJ font, UINT format,
                                        int inset = 0);
 
