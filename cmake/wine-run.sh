@@ -16,8 +16,9 @@
 #                       every top-level window's close.
 # The system code page for programs that are not Unicode is 936 (GBK), or
 # the one of the locale MORVANE_WINE_LOCALE names (en_US.UTF-8 gives 1252,
-# zh_TW.UTF-8 950, hi_IN.UTF-8 65001): wine takes it from the locale's name,
-# which need not be generated.
+# zh_TW.UTF-8 950, hi_IN.UTF-8 65001). wine takes it from the locale's name,
+# but names files in the locale's character set, which only a generated
+# locale has (scripts/setup.sh generates these four).
 # When wine cannot start, this says so with the command and its error, and
 # ends with wine's exit status.
 set -u
