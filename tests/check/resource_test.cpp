@@ -9,6 +9,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cstdlib>
 #include <cstring>
 #include <optional>
@@ -188,23 +189,53 @@ std::optional<PeFile> ReadPeFile(const std::string& file) {
     return pe;
 }
 
-std::vector<std::string> ImportedDlls(const PeFile& pe) {
-    std::vector<std::string> dlls;
-    const char* base = pe.bytes.data();
+struct Import {
+    std::string dll;  // lower case
+    std::vector<std::string> functions;  // those imported by name
+};
+
+std::string TextAt(const PeFile& pe, std::size_t at) {
+    return std::string(pe.bytes.data() + at, strnlen(pe.bytes.data() + at, pe.bytes.size() - at));
+}
+
+// The names a descriptor's lookup table imports: 32-bit entries in PE32,
+// 64-bit in PE32+, the top bit set for an import by ordinal.
+template <typename Thunk>
+std::vector<std::string> ImportedNames(const PeFile& pe, DWORD table) {
+    std::vector<std::string> names;
+    std::optional<std::size_t> at = pe.FileOffset(table);
+    for (; at && *at + sizeof(Thunk) <= pe.bytes.size(); *at += sizeof(Thunk)) {
+        Thunk thunk;
+        std::memcpy(&thunk, pe.bytes.data() + *at, sizeof thunk);
+        if (thunk == 0) break;
+        if (thunk >> (sizeof(Thunk) * 8 - 1)) continue;
+        const std::optional<std::size_t> hint = pe.FileOffset(static_cast<DWORD>(thunk));
+        if (hint && *hint + 2 < pe.bytes.size()) names.push_back(TextAt(pe, *hint + 2));
+    }
+    return names;
+}
+
+std::vector<Import> Imports(const PeFile& pe) {
+    std::vector<Import> imports;
     std::optional<std::size_t> at = pe.FileOffset(pe.imports.VirtualAddress);
-    if (!at) return dlls;
+    if (!at) return imports;
     for (;; *at += sizeof(IMAGE_IMPORT_DESCRIPTOR)) {
         if (*at + sizeof(IMAGE_IMPORT_DESCRIPTOR) > pe.bytes.size()) break;
         IMAGE_IMPORT_DESCRIPTOR descriptor;
-        std::memcpy(&descriptor, base + *at, sizeof descriptor);
+        std::memcpy(&descriptor, pe.bytes.data() + *at, sizeof descriptor);
         if (descriptor.Name == 0) break;
         const std::optional<std::size_t> name = pe.FileOffset(descriptor.Name);
         if (!name || *name >= pe.bytes.size()) break;
-        std::string dll(base + *name, strnlen(base + *name, pe.bytes.size() - *name));
-        std::transform(dll.begin(), dll.end(), dll.begin(), [](unsigned char c) { return std::tolower(c); });
-        dlls.push_back(dll);
+        Import import{TextAt(pe, *name), {}};
+        std::transform(import.dll.begin(), import.dll.end(), import.dll.begin(),
+                       [](unsigned char c) { return std::tolower(c); });
+        const DWORD table = descriptor.OriginalFirstThunk ? descriptor.OriginalFirstThunk : descriptor.FirstThunk;
+        import.functions = pe.optional_header_magic == IMAGE_NT_OPTIONAL_HDR64_MAGIC
+                               ? ImportedNames<ULONGLONG>(pe, table)
+                               : ImportedNames<DWORD>(pe, table);
+        imports.push_back(std::move(import));
     }
-    return dlls;
+    return imports;
 }
 
 // The first numbered resource name: the program's icon, the one Explorer shows.
@@ -362,13 +393,37 @@ TEST_P(ProgramResourcesTest, IsBuiltForItsBuildsProcessorAndItsManifestSaysSo) {
 TEST_P(ProgramResourcesTest, ImportsOnlyWindowsSystemDlls) {
     const std::optional<PeFile> pe = ReadPeFile(ProgramFile());
     ASSERT_TRUE(pe) << "no PE headers read";
-    const std::vector<std::string> dlls = ImportedDlls(*pe);
-    ASSERT_FALSE(dlls.empty()) << "no import table read";
+    const std::vector<Import> imports = Imports(*pe);
+    ASSERT_FALSE(imports.empty()) << "no import table read";
     const std::vector<std::string> system = {"kernel32.dll", "user32.dll",   "gdi32.dll",    "comctl32.dll",
                                              "msvcrt.dll",   "advapi32.dll", "shell32.dll",  "shlwapi.dll",
                                              "ole32.dll",    "oleaut32.dll", "version.dll",  "comdlg32.dll"};
-    for (const std::string& dll : dlls)
-        EXPECT_NE(std::find(system.begin(), system.end(), dll), system.end()) << dll << " is not a system DLL";
+    for (const Import& import : imports)
+        EXPECT_NE(std::find(system.begin(), system.end(), import.dll), system.end())
+            << import.dll << " is not a system DLL";
+}
+
+// The programs speak UTF-16: a window, text or file function of the ANSI
+// family would read its text in the system's code page. Only the static
+// runtime's own calls remain, none of which carries a text of the programs.
+TEST_P(ProgramResourcesTest, ImportsNoAnsiFunction) {
+    const std::optional<PeFile> pe = ReadPeFile(ProgramFile());
+    ASSERT_TRUE(pe) << "no PE headers read";
+    const std::vector<std::string> runtime = {"CreateEventA", "CreateSemaphoreA", "GetModuleHandleA", "LoadLibraryA",
+                                              "OutputDebugStringA"};
+    std::size_t functions = 0;
+    for (const Import& import : Imports(*pe)) {
+        for (const std::string& function : import.functions) {
+            ++functions;
+            const bool ansi = function.size() > 2 && function.back() == 'A' &&
+                              (std::islower(static_cast<unsigned char>(function[function.size() - 2])) ||
+                               std::isdigit(static_cast<unsigned char>(function[function.size() - 2])));
+            const bool of_the_runtime = import.dll == "kernel32.dll" &&
+                                        std::find(runtime.begin(), runtime.end(), function) != runtime.end();
+            EXPECT_FALSE(ansi && !of_the_runtime) << import.dll << " " << function;
+        }
+    }
+    EXPECT_GT(functions, 20u) << "the names of the imported functions were not read";
 }
 
 std::string CaseName(const ::testing::TestParamInfo<ProgramResources>& info) {
