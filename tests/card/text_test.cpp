@@ -30,7 +30,9 @@ TEST(GbkText, HoldsWhatCodePage936HoldsAndRefusesTheRest) {
         SCOPED_TRACE(testing::PrintToString(conversion.text));
         EXPECT_EQ(GbkFromWide(conversion.text), conversion.gbk);
         EXPECT_EQ(GbkLength(conversion.text), conversion.gbk ? std::optional(conversion.gbk->size()) : std::nullopt);
-        if (conversion.gbk) EXPECT_EQ(WideFromGbk(*conversion.gbk), conversion.text);
+        if (conversion.gbk) {
+            EXPECT_EQ(WideFromGbk(*conversion.gbk), conversion.text);
+        }
     }
 }
 

@@ -34,8 +34,9 @@ class AnyCodePage : public ::testing::Test {
 protected:
     void SetUp() override {
         wchar_t expected[16] = {};
-        if (GetEnvironmentVariableW(L"MORVANE_CODE_PAGE", expected, 16))
+        if (GetEnvironmentVariableW(L"MORVANE_CODE_PAGE", expected, 16)) {
             ASSERT_EQ(GetACP(), std::wcstoul(expected, nullptr, 10));
+        }
     }
 };
 
