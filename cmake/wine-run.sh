@@ -14,6 +14,9 @@
 #                       it they are unmanaged: the project's own X servers have
 #                       no window manager, and wine would wait 2 s for one at
 #                       every top-level window's close.
+# MORVANE_WINE_SHARD=N takes PREFIX-shardN instead of PREFIX: a ctest run
+# beside another on the same build (scripts/test.sh) has prefixes, and so a
+# wineserver and windows' focus, of its own.
 # The ANSI code page is 936 (GBK). When wine cannot start, this says so with
 # the command and its error, and ends with wine's exit status.
 set -u
@@ -38,6 +41,7 @@ done
 [ -n "$loader_runs" ] || [ $# -ge 2 ] || usage
 prefix=${1:-}
 shift
+[ -n "$prefix" ] && [ -n "${MORVANE_WINE_SHARD:-}" ] && prefix=$prefix-shard$MORVANE_WINE_SHARD
 ready=$prefix/.morvane-prefix-ready
 # The marker holds the prefix's kind; one made before it held none was x86.
 made_for=
