@@ -14,6 +14,9 @@
 #                       it they are unmanaged: the project's own X servers have
 #                       no window manager, and wine would wait 2 s for one at
 #                       every top-level window's close.
+# MORVANE_WINE_SHARD=N takes PREFIX-shardN instead of PREFIX: a ctest run
+# beside another on the same build (scripts/test.sh) has prefixes, and so a
+# wineserver and windows' focus, of its own.
 # The system code page for programs that are not Unicode is 936 (GBK), or
 # the one of the locale MORVANE_WINE_LOCALE names (en_US.UTF-8 gives 1252,
 # zh_TW.UTF-8 950, hi_IN.UTF-8 65001). wine takes it from the locale's name,
@@ -43,6 +46,7 @@ done
 [ -n "$loader_runs" ] || [ $# -ge 2 ] || usage
 prefix=${1:-}
 shift
+[ -n "$prefix" ] && [ -n "${MORVANE_WINE_SHARD:-}" ] && prefix=$prefix-shard$MORVANE_WINE_SHARD
 ready=$prefix/.morvane-prefix-ready
 # The marker holds the prefix's kind; one made before it held none was x86.
 made_for=

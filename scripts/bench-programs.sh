@@ -1,21 +1,44 @@
 #!/bin/bash
 # Prints how fast the window programs are under wine (Morvane with 10,000
 # cards, check's start and its Enter-to-answer time, each against a yardstick
-# measured in the same run), then each program's size and the DLLs it imports.
+# measured in the same run), then each program's size and the DLLs it
+# imports, for the x86 and the x64 build. The programs timed are the x86 ones
+# where the machine runs 32-bit code, else the x64 ones (scripts/wine.sh;
+# MORVANE_WINDOWS_ARCH=x64 takes them anywhere).
 # Usage: bash scripts/bench-programs.sh [runs] [queries]
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/setup.sh
-cmake --preset windows >/dev/null
-cmake --build --preset windows -j "$(nproc)" --target window_bench check_program create_program manager_program >/dev/null
+source scripts/wine.sh
+windows_arch_choose
+echo "bench-programs: $WINDOWS_ARCH_REASON: timing the $WINDOWS_ARCH programs"
+for preset in windows windows-x64; do
+    cmake --preset "$preset" >/dev/null
+    if [ "$preset" = "$WINDOWS_PRESET" ]; then
+        cmake --build --preset "$preset" -j "$(nproc)" \
+            --target window_bench check_program create_program manager_program >/dev/null
+    else
+        cmake --build --preset "$preset" -j "$(nproc)" --target check_program create_program manager_program >/dev/null
+    fi
+done
 if [ -z "${DISPLAY:-}" ]; then
   source scripts/xvfb.sh
   start_xvfb
   trap stop_xvfb EXIT
 fi
-cmake/wine-run.sh "$PWD/build/windows/wineprefix" build/windows/bin/window_bench.exe "${1:-11}" "${2:-200}"
-for program in Morvane check create; do
-  exe=build/windows/bin/$program.exe
-  printf '%-12s %4d KiB  imports: %s\n' "$program.exe" $(( $(stat -c %s "$exe") / 1024 )) \
-    "$(i686-w64-mingw32-objdump -p "$exe" | sed -n 's/.*DLL Name: //p' | tr '\n' ' ')"
+build=build/$WINDOWS_PRESET
+cmake/wine-run.sh --arch "$WINDOWS_ARCH" "$PWD/$build/wineprefix" "$build/bin/window_bench.exe" "${1:-11}" "${2:-200}"
+imports_of() {  # preset program file
+  if [ "$1" = windows ]; then
+    i686-w64-mingw32-objdump -p "$2"
+  else
+    x86_64-w64-mingw32-objdump -p "$2"
+  fi | sed -n 's/.*DLL Name: //p' | tr '\n' ' '
+}
+for preset in windows windows-x64; do
+  echo "build/$preset:"
+  for program in Morvane check create; do
+    exe=build/$preset/bin/$program.exe
+    printf '  %-12s %4d KiB  imports: %s\n' "$program.exe" $(( $(stat -c %s "$exe") / 1024 )) "$(imports_of "$preset" "$exe")"
+  done
 done

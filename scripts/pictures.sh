@@ -8,27 +8,37 @@
 #              `bash scripts/pictures.sh docs/images` refreshes the README's
 #   --dpi N    the display scale of the wine prefix (default 96, 144 = 150 %);
 #              the pictures are then named manager-Ndpi.png and so on
-# MORVANE_BUILD_DIR chooses another build tree (default build/windows).
+# The x86 programs are pictured where the machine runs 32-bit code, else the
+# x64 ones (scripts/wine.sh; MORVANE_WINDOWS_ARCH=x64 takes them anywhere).
+# MORVANE_BUILD_DIR chooses another build tree (default build/windows, or
+# build/windows-x64 for the x64 programs).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
 
 dpi=96
 if [ "${1:-}" = --dpi ]; then
-    dpi=$2
+    dpi=${2:?pictures: --dpi takes a number, 144 for 150 %}
     shift 2
 fi
-build=${MORVANE_BUILD_DIR:-$root/build/windows}
+case $dpi in
+    ''|*[!0-9]*) echo "pictures: --dpi takes a number of dots per inch, not '$dpi'" >&2; exit 2 ;;
+esac
+
+bash scripts/setup.sh
+source scripts/wine.sh
+windows_arch_choose
+build=${MORVANE_BUILD_DIR:-$root/build/$WINDOWS_PRESET}
+echo "pictures: $WINDOWS_ARCH_REASON: the $WINDOWS_ARCH programs of $build"
 pictures=$(realpath -m "${1:-$build/pictures}")
 suffix=
 [ "$dpi" = 96 ] || suffix=-${dpi}dpi
 
-bash scripts/setup.sh
 source scripts/program-directory.sh
-program_directory_build "$build"
+program_directory_build "$build" "$WINDOWS_PRESET"
 source scripts/wine-desktop.sh
 prefix=$build/wineprefix-pictures$suffix
-wine_desktop_prefix "$prefix" --dpi "$dpi"
+wine_desktop_prefix "$prefix" --arch "$WINDOWS_ARCH" --dpi "$dpi"
 
 # Each window opens at (50, 50) of a desktop that holds the largest of them,
 # the editor, at this scale; the screen holds the desktop.
@@ -53,7 +63,7 @@ start() {  # title, program, arguments...
     local title=$1
     shift
     wine_desktop_start "$prefix" shot "$desktop" "$PROGRAM_DIRECTORY" "$@"
-    wine_desktop_wait_for_window "$title" || { echo "pictures: the window \"$title\" did not appear" >&2; exit 1; }
+    wine_desktop_wait_for_window "$title" || exit 1
     WINDOW=$(xdotool search --name "^$title\$" | head -n 1)
 }
 

@@ -2,14 +2,15 @@
 # build tree, as the release package holds them: the three programs and a
 # card store with one sample card.
 
-# program_directory_build BUILD_DIR
-# Builds in BUILD_DIR (the windows preset) and lays out BUILD_DIR/program;
-# PROGRAM_DIRECTORY names it afterwards. SAMPLE_CARD is the sample card's name.
+# program_directory_build BUILD_DIR PRESET
+# Builds in BUILD_DIR (with PRESET, windows or windows-x64) and lays out
+# BUILD_DIR/program; PROGRAM_DIRECTORY names it afterwards. SAMPLE_CARD is
+# the sample card's name.
 SAMPLE_CARD=示例密保卡
 program_directory_build() {
-    local build=$1
+    local build=$1 preset=$2
     echo "building the Windows programs in $build"
-    cmake --preset windows -B "$build" >/dev/null
+    cmake --preset "$preset" -B "$build" >/dev/null
     cmake --build "$build" -j "$(nproc)" --target check_program create_program manager_program >/dev/null
     PROGRAM_DIRECTORY=$build/program
     mkdir -p "$PROGRAM_DIRECTORY/cards"

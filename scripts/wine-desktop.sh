@@ -4,16 +4,18 @@
 # (50, 50) in the desktop.
 wine_desktop_root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 source "$wine_desktop_root/scripts/xvfb.sh"
+source "$wine_desktop_root/scripts/wine.sh"
 
 # wine_desktop_prefix PREFIX [OPTION...]
-# Makes the prefix once, with cmake/wine-run.sh's OPTIONs (--dpi N), and puts
-# in it where wine looks first: the CJK font (Debian package
+# Makes the prefix once, with cmake/wine-run.sh's OPTIONs (--arch, --dpi N),
+# and puts in it where wine looks first: the CJK font (Debian package
 # fonts-wqy-microhei) for the Chinese texts, and wine's Marlett, without which
-# the caption buttons show as the letters "0" and "r".
+# the caption buttons show as the letters "0" and "r". Fails, saying why,
+# when wine cannot run in it.
 wine_desktop_prefix() {
     local prefix=$1 fonts font
     shift
-    "$wine_desktop_root/cmake/wine-run.sh" "$@" "$prefix" cmd /c exit >/dev/null 2>&1 || true
+    wine_quietly "$@" "$prefix" cmd /c exit || return
     fonts=$prefix/drive_c/windows/Fonts
     mkdir -p "$fonts"
     for font in /usr/share/wine/fonts/marlett.ttf /usr/share/fonts/truetype/wqy/wqy-microhei.ttc; do
@@ -25,24 +27,47 @@ wine_desktop_prefix() {
 
 # wine_desktop_start PREFIX NAME SIZE DIRECTORY PROGRAM [ARGUMENT...]
 # Starts PROGRAM in DIRECTORY on the desktop NAME of SIZE (WIDTHxHEIGHT), in
-# the background; WINE_DESKTOP_PID is the starter's process.
+# the background; WINE_DESKTOP_PID is the starter's process, whose output
+# goes to WINE_DESKTOP_LOG.
 wine_desktop_start() {
     local prefix=$1 name=$2 size=$3 directory=$4
     shift 4
+    WINE_DESKTOP_COMMAND="cmake/wine-run.sh $prefix explorer /desktop=$name,$size $*"
+    WINE_DESKTOP_LOG=$(mktemp)
     (cd "$directory" && exec "$wine_desktop_root/cmake/wine-run.sh" "$prefix" explorer "/desktop=$name,$size" "$@") \
-        >/dev/null 2>&1 &
+        >"$WINE_DESKTOP_LOG" 2>&1 &
     WINE_DESKTOP_PID=$!
 }
 
 # wine_desktop_wait_for_window TITLE [TRIES]
 # Waits until a window of exactly that title shows, looking every tenth of a
-# second, at most TRIES times (default 300).
+# second, at most TRIES times (default 300). When it does not, says why: the
+# command that started it and wine's output, and how it ended if it did.
 wine_desktop_wait_for_window() {
-    local title=$1 tries=${2:-300}
+    local title=$1 tries=${2:-300} ended=
     for _ in $(seq "$tries"); do
-        xdotool search --name "^$title\$" >/dev/null 2>&1 && return 0
+        if xdotool search --name "^$title\$" >/dev/null 2>&1; then
+            rm -f "$WINE_DESKTOP_LOG"
+            return 0
+        fi
+        if ! kill -0 "$WINE_DESKTOP_PID" 2>/dev/null; then
+            wait "$WINE_DESKTOP_PID" && ended="ended" || ended="ended with exit status $?"
+            break
+        fi
         sleep 0.1
     done
+    {
+        if [ -n "$ended" ]; then
+            echo "the window \"$title\" did not appear: '$WINE_DESKTOP_COMMAND' $ended"
+        else
+            echo "the window \"$title\" did not appear within $((tries / 10)) s of '$WINE_DESKTOP_COMMAND'"
+        fi
+        if [ -s "$WINE_DESKTOP_LOG" ]; then
+            echo "wine's output:"
+            tail -n 20 "$WINE_DESKTOP_LOG"
+        fi
+    } >&2
+    rm -f "$WINE_DESKTOP_LOG"
     return 1
 }
 

@@ -1,22 +1,23 @@
-# Sourced: start_xvfb picks a free display, starts Xvfb on it and exports
-# DISPLAY; stop_xvfb ends it. XVFB_SCREEN sets the screen (default 1024x768x24).
+# Sourced: start_xvfb starts Xvfb on a free display and exports DISPLAY;
+# stop_xvfb ends it. XVFB_SCREEN sets the screen (default 1024x768x24).
+# Xvfb picks the display itself (-displayfd), so that X servers started at
+# the same moment, by this run or another, never share one.
 start_xvfb() {
-    local display=90
-    while [ -e "/tmp/.X${display}-lock" ] || [ -e "/tmp/.X11-unix/X${display}" ]; do
-        display=$((display + 1))
-    done
-    Xvfb ":$display" -screen 0 "${XVFB_SCREEN:-1024x768x24}" -nolisten tcp >/dev/null 2>&1 &
+    local answer waited=0
+    answer=$(mktemp)
+    Xvfb -displayfd 3 -screen 0 "${XVFB_SCREEN:-1024x768x24}" -nolisten tcp 3>"$answer" >/dev/null 2>&1 &
     XVFB_PID=$!
-    local waited=0
-    until xdpyinfo -display ":$display" >/dev/null 2>&1; do
-        sleep 0.1
-        waited=$((waited + 1))
-        if [ $waited -gt 100 ]; then
-            echo "xvfb: display :$display did not come up" >&2
+    until [ -s "$answer" ]; do
+        if ! kill -0 "$XVFB_PID" 2>/dev/null || [ $waited -gt 100 ]; then
+            echo "xvfb: Xvfb did not come up" >&2
+            rm -f "$answer"
             return 1
         fi
+        sleep 0.1
+        waited=$((waited + 1))
     done
-    export DISPLAY=":$display"
+    export DISPLAY=":$(cat "$answer")"
+    rm -f "$answer"
 }
 
 stop_xvfb() {
