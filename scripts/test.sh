@@ -208,7 +208,7 @@ if [ "$WINDOWS_ARCH" = x86 ]; then
     (
         start=$SECONDS
         trap finish EXIT
-        build_preset windows-x64 system_tests resource_tests
+        build_preset windows-x64 system_tests code_page_tests resource_tests
         windows_tests windows-x64 1 "$x64_prefix" -- -L 'system|resources|package'
         echo "windows-x64 $((SECONDS - start)) s" >"$scratch/windows-x64.time"
         exit $status

@@ -10,10 +10,12 @@ source "$wine_desktop_root/scripts/wine.sh"
 # Makes the prefix once, with cmake/wine-run.sh's OPTIONs (--arch, --dpi N),
 # and puts in it where wine looks first: the CJK font (Debian package
 # fonts-wqy-microhei) for the Chinese texts, and wine's Marlett, without which
-# the caption buttons show as the letters "0" and "r". Fails, saying why,
-# when wine cannot run in it.
+# the caption buttons show as the letters "0" and "r". Under a code page
+# that is not Chinese (MORVANE_WINE_LOCALE) the controls' font has no Chinese
+# characters, and Windows links in SimSun or PMingLiU for them: here the
+# CJK font stands in for both. Fails, saying why, when wine cannot run in it.
 wine_desktop_prefix() {
-    local prefix=$1 fonts font
+    local prefix=$1 fonts font face
     shift
     wine_quietly "$@" "$prefix" cmd /c exit || return
     fonts=$prefix/drive_c/windows/Fonts
@@ -23,6 +25,13 @@ wine_desktop_prefix() {
             cp "$font" "$fonts/"
         fi
     done
+    if [ ! -e "$prefix/.morvane-linked-fonts" ]; then
+        for face in SimSun PMingLiU; do
+            wine_quietly "$@" "$prefix" reg add 'HKCU\Software\Wine\Fonts\Replacements' /v "$face" \
+                /t REG_SZ /d 'WenQuanYi Micro Hei' /f || return
+        done
+        touch "$prefix/.morvane-linked-fonts"
+    fi
 }
 
 # wine_desktop_start PREFIX NAME SIZE DIRECTORY PROGRAM [ARGUMENT...]
