@@ -4,6 +4,11 @@
 # -win64 zip 64-bit ones (PE32+, x64) whose manifests say amd64.
 file(REMOVE_RECURSE "${WORK_DIR}")
 file(MAKE_DIRECTORY "${WORK_DIR}/unpacked")
+execute_process(COMMAND ${CMAKE_COMMAND} --build "${BUILD_DIR}" --target check_program create_program manager_program
+                RESULT_VARIABLE result OUTPUT_VARIABLE output ERROR_VARIABLE output)
+if(NOT result EQUAL 0)
+  message(FATAL_ERROR "building the programs failed:\n${output}")
+endif()
 execute_process(COMMAND cpack --config "${BUILD_DIR}/CPackConfig.cmake" -B "${WORK_DIR}"
                 RESULT_VARIABLE result OUTPUT_VARIABLE output ERROR_VARIABLE output)
 if(NOT result EQUAL 0)
