@@ -124,7 +124,9 @@ finish() {
     served=()
     stop_xvfb
 }
-trap 'finish; rm -rf "$scratch"' EXIT
+# Parts still running in the background when the command fails end too,
+# each with its own servers.
+trap 'kill $(jobs -p) 2>/dev/null; finish; rm -rf "$scratch"' EXIT
 
 # One ctest run of a build's Windows tests, shard SHARD of SHARDS, on a
 # private Xvfb with its own prefixes served.
