@@ -126,7 +126,7 @@ finish() {
 }
 # Parts still running in the background when the command fails end too,
 # each with its own servers.
-trap 'kill $(jobs -p) 2>/dev/null; finish; rm -rf "$scratch"' EXIT
+trap 'kill $(jobs -p) 2>/dev/null || true; finish; rm -rf "$scratch"' EXIT
 
 # One ctest run of a build's Windows tests, shard SHARD of SHARDS, on a
 # private Xvfb with its own prefixes served.
