@@ -21,12 +21,13 @@ for preset in windows windows-x64; do
         cmake --build --preset "$preset" -j "$(nproc)" --target check_program create_program manager_program >/dev/null
     fi
 done
+build=build/$WINDOWS_PRESET
 if [ -z "${DISPLAY:-}" ]; then
   source scripts/xvfb.sh
   start_xvfb
-  trap stop_xvfb EXIT
+  # The prefix's programs first, which would lose their display.
+  trap 'WINEPREFIX=$PWD/$build/wineprefix wineserver -k 2>/dev/null || true; stop_xvfb' EXIT
 fi
-build=build/$WINDOWS_PRESET
 cmake/wine-run.sh --arch "$WINDOWS_ARCH" "$PWD/$build/wineprefix" "$build/bin/window_bench.exe" "${1:-11}" "${2:-200}"
 imports_of() {  # preset program file
   if [ "$1" = windows ]; then

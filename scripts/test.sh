@@ -18,7 +18,7 @@ bash scripts/setup.sh
 source scripts/wine.sh
 windows_arch_choose
 if [ "$WINDOWS_ARCH" = x86 ]; then
-    echo "=== windows: $WINDOWS_ARCH_REASON: the x86 programs run the whole Windows suite, the x64 programs its system tests"
+    echo "=== windows: $WINDOWS_ARCH_REASON: the x86 programs run the whole Windows suite, the x64 programs its system, resource and package tests"
 else
     echo "=== windows: $WINDOWS_ARCH_REASON: the x64 programs run the whole Windows suite; the x86 programs are built and their resources checked, but not run"
 fi
@@ -124,7 +124,9 @@ finish() {
     served=()
     stop_xvfb
 }
-trap 'finish; rm -rf "$scratch"' EXIT
+# Parts still running in the background when the command fails end too,
+# each with its own servers.
+trap 'kill $(jobs -p) 2>/dev/null || true; finish; rm -rf "$scratch"' EXIT
 
 # One ctest run of a build's Windows tests, shard SHARD of SHARDS, on a
 # private Xvfb with its own prefixes served.
