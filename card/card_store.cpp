@@ -48,17 +48,18 @@ CardRows SplitCardContent(std::string_view content) {
 
 namespace {
 
+// The serial number and the rows, and no row beyond the last: one edit of
+// the file.
 bool WriteCard(Profile& profile, const FilePath& file, std::string_view serial_number,
                const std::vector<std::string>& rows) {
-    if (!profile.WriteValue(file, kInfoSection, kSerialNumberKey, serial_number)) return false;
-    int row = 1;
-    for (const std::string& line : rows) {
-        if (!profile.WriteValue(file, kCardSection, RowLetter(row++), line)) return false;
+    std::vector<std::string> letters;
+    for (int row = 1; row <= kMaxCardRows; ++row) letters.push_back(RowLetter(row));
+    std::vector<Profile::Edit> edits{{kInfoSection, kSerialNumberKey, serial_number}};
+    for (std::size_t i = 0; i < letters.size(); ++i) {
+        edits.push_back(
+            {kCardSection, letters[i], i < rows.size() ? std::optional<std::string_view>(rows[i]) : std::nullopt});
     }
-    for (; row <= kMaxCardRows; ++row) {
-        if (!profile.RemoveKey(file, kCardSection, RowLetter(row))) return false;
-    }
-    return true;
+    return profile.Apply(file, edits);
 }
 
 }  // namespace

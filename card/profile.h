@@ -2,6 +2,8 @@
 // The private-profile (INI) layer the card store stands on: one value read,
 // written or removed by file, section and key.
 #include <cstddef>
+#include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -27,6 +29,18 @@ public:
     // Removes the key's line; true when the key is gone afterwards, also when
     // it was never there.
     virtual bool RemoveKey(const FilePath& file, std::string_view section, std::string_view key) = 0;
+
+    // One write or removal: a value to store, or none to remove the key.
+    struct Edit {
+        std::string_view section;
+        std::string_view key;
+        std::optional<std::string_view> value;
+    };
+
+    // The edits in order, as WriteValue and RemoveKey would make them; false
+    // at the first that fails. The own implementation reads and writes the
+    // file once for all of them, and writes nothing when one fails.
+    virtual bool Apply(const FilePath& file, std::span<const Edit> edits);
 };
 
 // The project's own INI reader and writer: portable, and written to read and

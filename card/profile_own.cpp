@@ -122,6 +122,47 @@ Position Locate(const std::vector<Line>& lines, std::string_view section, std::s
     return position;
 }
 
+bool IsWritableEntry(std::string_view section, std::string_view key, std::string_view value) {
+    return !section.empty() && !key.empty() && IsWritableProfileText(section) && IsWritableProfileText(key) &&
+           IsWritableProfileText(value) && value.size() <= kMaxProfileValueBytes;
+}
+
+// A write, as Windows makes it: an existing key's value replaced in place, a
+// new key after the last entry of its section, a new section at the end.
+void SetValue(std::vector<Line>& lines, std::string_view section, std::string_view key, std::string_view value) {
+    Position position = Locate(lines, section, key);
+    if (position.key) {
+        Line& line = lines[*position.key];
+        line.text = std::string(ParseProfileLine(line.text).name) + "=" + std::string(value);
+        return;
+    }
+    std::size_t insert_at = lines.size();
+    if (position.section) {
+        insert_at = position.last_entry_of_section + 1;
+    } else {
+        if (!lines.empty() && lines.back().ending.empty()) lines.back().ending = "\r\n";
+        lines.push_back({"[" + std::string(section) + "]", "\r\n"});
+        insert_at = lines.size();
+    }
+    if (insert_at > 0 && lines[insert_at - 1].ending.empty()) lines[insert_at - 1].ending = "\r\n";
+    lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(insert_at),
+                 Line{std::string(key) + "=" + std::string(value), "\r\n"});
+}
+
+// False when the key was not there, so that nothing need be written.
+bool RemoveValue(std::vector<Line>& lines, std::string_view section, std::string_view key) {
+    Position position = Locate(lines, section, key);
+    if (!position.key) return false;
+    const std::size_t removed = *position.key;
+    lines.erase(lines.begin() + static_cast<std::ptrdiff_t>(removed));
+    // A lone CR before the removed line and an empty line ending in LF
+    // after it would join into one CR LF: keep them two lines.
+    if (removed > 0 && removed < lines.size() && lines[removed - 1].ending == "\r" && lines[removed].text.empty() &&
+        !lines[removed].ending.empty() && lines[removed].ending.front() == '\n')
+        lines[removed - 1].ending = "\r\n";
+    return true;
+}
+
 class OwnProfileImpl final : public Profile {
 public:
     std::string ReadValue(const FilePath& file, std::string_view section, std::string_view key) override {
@@ -151,11 +192,20 @@ public:
 
     bool WriteValue(const FilePath& file, std::string_view section, std::string_view key,
                     std::string_view value) override {
-        section = TrimProfileBlanks(section);
-        key = TrimProfileBlanks(key);
-        if (section.empty() || key.empty() || !IsWritableProfileText(section) || !IsWritableProfileText(key) ||
-            !IsWritableProfileText(value) || value.size() > kMaxProfileValueBytes)
-            return false;
+        const Edit edit{section, key, value};
+        return Apply(file, std::span(&edit, 1));
+    }
+
+    bool RemoveKey(const FilePath& file, std::string_view section, std::string_view key) override {
+        const Edit edit{section, key, std::nullopt};
+        return Apply(file, std::span(&edit, 1));
+    }
+
+    bool Apply(const FilePath& file, std::span<const Edit> edits) override {
+        for (const Edit& edit : edits) {
+            if (edit.value && !IsWritableEntry(TrimProfileBlanks(edit.section), TrimProfileBlanks(edit.key), *edit.value))
+                return false;
+        }
         FileText file_text;
         if (files::IsRegularFile(file)) {
             std::optional<FileText> loaded = LoadText(file, Use::kEdit);
@@ -163,47 +213,33 @@ public:
             file_text = std::move(*loaded);
         }
         std::vector<Line> lines = SplitLines(file_text.gbk);
-        Position position = Locate(lines, section, key);
-        if (position.key) {
-            Line& line = lines[*position.key];
-            line.text = std::string(ParseProfileLine(line.text).name) + "=" + std::string(value);
-        } else {
-            std::size_t insert_at = lines.size();
-            if (position.section) {
-                insert_at = position.last_entry_of_section + 1;
+        bool changed = false;
+        for (const Edit& edit : edits) {
+            const std::string_view section = TrimProfileBlanks(edit.section), key = TrimProfileBlanks(edit.key);
+            if (edit.value) {
+                SetValue(lines, section, key, *edit.value);
+                changed = true;
             } else {
-                if (!lines.empty() && lines.back().ending.empty()) lines.back().ending = "\r\n";
-                lines.push_back({"[" + std::string(section) + "]", "\r\n"});
-                insert_at = lines.size();
+                changed = RemoveValue(lines, section, key) || changed;
             }
-            if (insert_at > 0 && lines[insert_at - 1].ending.empty()) lines[insert_at - 1].ending = "\r\n";
-            lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(insert_at),
-                         Line{std::string(key) + "=" + std::string(value), "\r\n"});
         }
+        // Removing from a file that is not there must not make it.
+        if (!changed) return true;
         file_text.gbk = JoinLines(lines);
         return StoreText(file, file_text);
-    }
-
-    bool RemoveKey(const FilePath& file, std::string_view section, std::string_view key) override {
-        if (!files::IsRegularFile(file)) return true;
-        std::optional<FileText> file_text = LoadText(file, Use::kEdit);
-        if (!file_text) return false;
-        std::vector<Line> lines = SplitLines(file_text->gbk);
-        Position position = Locate(lines, TrimProfileBlanks(section), TrimProfileBlanks(key));
-        if (!position.key) return true;
-        const std::size_t removed = *position.key;
-        lines.erase(lines.begin() + static_cast<std::ptrdiff_t>(removed));
-        // A lone CR before the removed line and an empty line ending in LF
-        // after it would join into one CR LF: keep them two lines.
-        if (removed > 0 && removed < lines.size() && lines[removed - 1].ending == "\r" &&
-            lines[removed].text.empty() && !lines[removed].ending.empty() && lines[removed].ending.front() == '\n')
-            lines[removed - 1].ending = "\r\n";
-        file_text->gbk = JoinLines(lines);
-        return StoreText(file, *file_text);
     }
 };
 
 }  // namespace
+
+bool Profile::Apply(const FilePath& file, std::span<const Edit> edits) {
+    for (const Edit& edit : edits) {
+        const bool done = edit.value ? WriteValue(file, edit.section, edit.key, *edit.value)
+                                     : RemoveKey(file, edit.section, edit.key);
+        if (!done) return false;
+    }
+    return true;
+}
 
 Profile& OwnProfile() {
     static OwnProfileImpl profile;
