@@ -5,11 +5,21 @@
 namespace morvane::test {
 namespace {
 
-using Typing = QueryWindowTest;
 using check::编辑框_坐标1;
 using check::编辑框_坐标2;
 using check::编辑框_坐标3;
 using check::编辑框_结果;
+
+class Typing : public QueryWindowTest {
+protected:
+    // By a click: a Shift+Tab right after the window took the focus may
+    // arrive as a plain Tab, wine setting the Shift key back to what the X
+    // server holds once the focus change reaches it.
+    bool FocusTheThirdBox() {
+        ClickControl(Control(编辑框_坐标3));
+        return WaitForFocus(编辑框_坐标3);
+    }
+};
 
 TEST_F(Typing, SixKeysAndEnterGiveTheThreeCodes) {
     OpenCard();
@@ -45,10 +55,7 @@ TEST_F(Typing, FocusMovesOnAfterTwoBytesWithTheNextBoxSelected) {
 
 TEST_F(Typing, LettersBecomeUpperCaseAndAThirdCharacterIsRefused) {
     OpenCard();
-    PressShiftTab();  // box 1 -> button -> result -> box 3 backwards
-    PressShiftTab();
-    PressShiftTab();
-    ASSERT_TRUE(WaitForFocus(编辑框_坐标3));
+    ASSERT_TRUE(FocusTheThirdBox());
     TypeKeys("b34x");
     ASSERT_TRUE(WaitForText(编辑框_坐标3, "B3"));
     TypeKeys("\r");  // a marker: everything before it has been handled
@@ -58,10 +65,7 @@ TEST_F(Typing, LettersBecomeUpperCaseAndAThirdCharacterIsRefused) {
 
 TEST_F(Typing, BackspaceMakesRoomAgain) {
     OpenCard();
-    PressShiftTab();
-    PressShiftTab();
-    PressShiftTab();
-    ASSERT_TRUE(WaitForFocus(编辑框_坐标3));
+    ASSERT_TRUE(FocusTheThirdBox());
     TypeKeys("C4");
     ASSERT_TRUE(WaitForText(编辑框_坐标3, "C4"));
     PressKey(VK_END);
@@ -99,10 +103,7 @@ TEST_F(Typing, TabVisitsTheBoxesResultAndButtonAndWraps) {
 
 TEST_F(Typing, AChineseCharacterDoesNotFitBesideALetter) {
     OpenCard();
-    PressShiftTab();
-    PressShiftTab();
-    PressShiftTab();
-    ASSERT_TRUE(WaitForFocus(编辑框_坐标3));
+    ASSERT_TRUE(FocusTheThirdBox());
     TypeKeys("A");
     ASSERT_TRUE(WaitForText(编辑框_坐标3, "A"));
     PostImeChars(Control(编辑框_坐标3), "序");

@@ -88,7 +88,8 @@ private:
 class RunningProgram {
 public:
     // Starts `program_path` (full path, the application name given to
-    // CreateProcessA) with exactly `command_line` as its command line.
+    // CreateProcessW) with exactly `command_line` as its command line, both
+    // GBK here and UTF-16 there.
     // `current_directory` empty: the test program's directory, so a program
     // that looked into its current directory instead of its own would fail.
     static std::optional<RunningProgram> Start(const std::string& program_path, const std::string& command_line,
