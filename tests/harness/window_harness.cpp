@@ -570,13 +570,26 @@ std::vector<COLORREF> ScreenPixels(RECT area) {
 // Input
 
 bool BringToForeground(HWND window, std::chrono::milliseconds deadline) {
-    return WaitUntil(
+    const bool in_front = WaitUntil(
         [&] {
             if (GetForegroundWindow() == window) return true;
             SetForegroundWindow(window);
             return GetForegroundWindow() == window;
         },
         deadline);
+    if (!in_front) return false;
+    // The foreground is the server's at once, while the window's thread takes
+    // its activation later. Under wine that activation gives the X focus, and
+    // when the X server's answer comes in, the Shift, Ctrl and Alt keys are
+    // set back to what the X server holds (none): a key chord typed in
+    // between loses its modifier. So wait until the thread has handled its
+    // activation (a sent message comes after it) and waits for input again.
+    Send(window, WM_NULL, 0, 0);
+    DWORD process_id = 0;
+    GetWindowThreadProcessId(window, &process_id);
+    const HandleCloser process{OpenProcess(SYNCHRONIZE | PROCESS_QUERY_INFORMATION, FALSE, process_id)};
+    if (process.handle) WaitForInputIdle(process.handle, static_cast<DWORD>(deadline.count()));
+    return true;
 }
 
 void PressKey(WORD virtual_key, bool shift) {
