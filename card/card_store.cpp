@@ -6,7 +6,16 @@
 
 namespace morvane {
 
-std::string RowLetter(int row_number) { return std::string(1, static_cast<char>('A' + row_number - 1)); }
+namespace {
+
+constexpr std::string_view kRowLetters = "ABCDEFGHIJKLMNOPQRSTUVWXYZ";
+static_assert(kRowLetters.size() == kMaxCardRows);
+
+std::string_view RowKey(int row_number) { return kRowLetters.substr(static_cast<std::size_t>(row_number - 1), 1); }
+
+}  // namespace
+
+std::string RowLetter(int row_number) { return std::string(RowKey(row_number)); }
 
 bool CardFileExists(const FilePath& card_file) { return files::IsRegularFile(card_file); }
 
@@ -15,11 +24,12 @@ std::string ReadSerialNumber(const FilePath& card_file) {
 }
 
 std::string ReadCardContent(Profile& profile, const FilePath& card_file) {
+    std::vector<Profile::Key> rows;
+    for (int row = 1; row <= kMaxCardRows; ++row) rows.push_back({kCardSection, RowKey(row)});
     std::string content;
-    for (int row = 1; row <= kMaxCardRows; ++row) {
-        std::string value = profile.ReadValue(card_file, kCardSection, RowLetter(row));
+    for (const std::string& value : profile.ReadValues(card_file, rows)) {
         if (value.empty()) break;
-        if (row > 1) content += "\r\n";
+        if (!content.empty()) content += "\r\n";
         content += value;
     }
     return content;
@@ -52,12 +62,11 @@ namespace {
 // the file.
 bool WriteCard(Profile& profile, const FilePath& file, std::string_view serial_number,
                const std::vector<std::string>& rows) {
-    std::vector<std::string> letters;
-    for (int row = 1; row <= kMaxCardRows; ++row) letters.push_back(RowLetter(row));
     std::vector<Profile::Edit> edits{{kInfoSection, kSerialNumberKey, serial_number}};
-    for (std::size_t i = 0; i < letters.size(); ++i) {
-        edits.push_back(
-            {kCardSection, letters[i], i < rows.size() ? std::optional<std::string_view>(rows[i]) : std::nullopt});
+    for (int row = 1; row <= kMaxCardRows; ++row) {
+        const auto index = static_cast<std::size_t>(row - 1);
+        edits.push_back({kCardSection, RowKey(row),
+                         index < rows.size() ? std::optional<std::string_view>(rows[index]) : std::nullopt});
     }
     return profile.Apply(file, edits);
 }

@@ -6,6 +6,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "paths.h"
 
@@ -18,6 +19,15 @@ public:
     // The stored value, whole; "" when the file, the section or the key is
     // missing. Never fails.
     virtual std::string ReadValue(const FilePath& file, std::string_view section, std::string_view key) = 0;
+
+    struct Key {
+        std::string_view section;
+        std::string_view key;
+    };
+
+    // The values of the keys in order, each as ReadValue gives it. The own
+    // implementation reads the file once for all of them.
+    virtual std::vector<std::string> ReadValues(const FilePath& file, std::span<const Key> keys);
 
     // Stores the value, creating the file (its directory must exist), the
     // section or the key as needed. Refuses, writing nothing, when section,
@@ -60,5 +70,9 @@ inline constexpr std::size_t kMaxProfileValueBytes = 32766;
 // Refusal shared by both implementations: no line break inside, and no NUL
 // byte (the platform's functions would cut the text there).
 bool IsWritableProfileText(std::string_view text);
+
+// What a write refuses: an empty section or key, text IsWritableProfileText
+// refuses, or a value longer than kMaxProfileValueBytes.
+bool IsWritableProfileEntry(std::string_view section, std::string_view key, std::string_view value);
 
 }  // namespace morvane

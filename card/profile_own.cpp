@@ -122,11 +122,6 @@ Position Locate(const std::vector<Line>& lines, std::string_view section, std::s
     return position;
 }
 
-bool IsWritableEntry(std::string_view section, std::string_view key, std::string_view value) {
-    return !section.empty() && !key.empty() && IsWritableProfileText(section) && IsWritableProfileText(key) &&
-           IsWritableProfileText(value) && value.size() <= kMaxProfileValueBytes;
-}
-
 // A write, as Windows makes it: an existing key's value replaced in place, a
 // new key after the last entry of its section, a new section at the end.
 void SetValue(std::vector<Line>& lines, std::string_view section, std::string_view key, std::string_view value) {
@@ -163,31 +158,43 @@ bool RemoveValue(std::vector<Line>& lines, std::string_view section, std::string
     return true;
 }
 
+// The value of a key in a file's text, "" when the section or the key is
+// missing. One pass over the lines in place: a query reads three rows of a
+// small file, and this runs for each.
+std::string FindValue(std::string_view file_text, std::string_view section, std::string_view key) {
+    section = TrimProfileBlanks(section);
+    key = TrimProfileBlanks(key);
+    if (key.empty()) return {};
+    bool in_section = false;
+    std::string_view rest = file_text;
+    while (!rest.empty()) {
+        const std::size_t end = rest.find_first_of("\r\n");
+        const std::string_view text = rest.substr(0, end);
+        rest = end == std::string_view::npos ? std::string_view() : rest.substr(end + 1);
+        ProfileLine line = ParseProfileLine(text);
+        if (line.kind == ProfileLine::Kind::kSection) {
+            if (in_section) return {};
+            in_section = EqualsIgnoringAsciiCase(line.name, section);
+        } else if (in_section && line.kind == ProfileLine::Kind::kEntry && EqualsIgnoringAsciiCase(line.name, key)) {
+            return std::move(line.value);
+        }
+    }
+    return {};
+}
+
 class OwnProfileImpl final : public Profile {
 public:
     std::string ReadValue(const FilePath& file, std::string_view section, std::string_view key) override {
-        section = TrimProfileBlanks(section);
-        key = TrimProfileBlanks(key);
-        if (key.empty()) return {};
+        const Key wanted{section, key};
+        return std::move(ReadValues(file, std::span(&wanted, 1)).front());
+    }
+
+    std::vector<std::string> ReadValues(const FilePath& file, std::span<const Key> keys) override {
+        std::vector<std::string> values(keys.size());
         const std::optional<FileText> file_text = LoadText(file, Use::kRead);
-        if (!file_text) return {};
-        // One pass over the lines in place: a query reads three rows of a
-        // small file, and this runs for each.
-        bool in_section = false;
-        std::string_view rest = file_text->gbk;
-        while (!rest.empty()) {
-            const std::size_t end = rest.find_first_of("\r\n");
-            const std::string_view text = rest.substr(0, end);
-            rest = end == std::string_view::npos ? std::string_view() : rest.substr(end + 1);
-            ProfileLine line = ParseProfileLine(text);
-            if (line.kind == ProfileLine::Kind::kSection) {
-                if (in_section) return {};
-                in_section = EqualsIgnoringAsciiCase(line.name, section);
-            } else if (in_section && line.kind == ProfileLine::Kind::kEntry && EqualsIgnoringAsciiCase(line.name, key)) {
-                return std::move(line.value);
-            }
-        }
-        return {};
+        if (!file_text) return values;
+        for (std::size_t i = 0; i < keys.size(); ++i) values[i] = FindValue(file_text->gbk, keys[i].section, keys[i].key);
+        return values;
     }
 
     bool WriteValue(const FilePath& file, std::string_view section, std::string_view key,
@@ -203,7 +210,8 @@ public:
 
     bool Apply(const FilePath& file, std::span<const Edit> edits) override {
         for (const Edit& edit : edits) {
-            if (edit.value && !IsWritableEntry(TrimProfileBlanks(edit.section), TrimProfileBlanks(edit.key), *edit.value))
+            if (edit.value &&
+                !IsWritableProfileEntry(TrimProfileBlanks(edit.section), TrimProfileBlanks(edit.key), *edit.value))
                 return false;
         }
         FileText file_text;
@@ -232,6 +240,12 @@ public:
 
 }  // namespace
 
+std::vector<std::string> Profile::ReadValues(const FilePath& file, std::span<const Key> keys) {
+    std::vector<std::string> values;
+    for (const Key& wanted : keys) values.push_back(ReadValue(file, wanted.section, wanted.key));
+    return values;
+}
+
 bool Profile::Apply(const FilePath& file, std::span<const Edit> edits) {
     for (const Edit& edit : edits) {
         const bool done = edit.value ? WriteValue(file, edit.section, edit.key, *edit.value)
@@ -248,6 +262,11 @@ Profile& OwnProfile() {
 
 bool IsWritableProfileText(std::string_view text) {
     return text.find_first_of(std::string_view("\r\n\0", 3)) == std::string_view::npos;
+}
+
+bool IsWritableProfileEntry(std::string_view section, std::string_view key, std::string_view value) {
+    return !section.empty() && !key.empty() && IsWritableProfileText(section) && IsWritableProfileText(key) &&
+           IsWritableProfileText(value) && value.size() <= kMaxProfileValueBytes;
 }
 
 }  // namespace morvane

@@ -12,21 +12,19 @@ constexpr Char AsciiLower(Char c) {
     return c >= Char('A') && c <= Char('Z') ? static_cast<Char>(c - Char('A') + Char('a')) : c;
 }
 
+// `text`, bytes or UTF-16, against `ascii`, which holds ASCII only when
+// `text` is UTF-16.
 template <typename Char>
-constexpr bool EqualsIgnoringAsciiCase(std::basic_string_view<Char> a, std::basic_string_view<Char> b) {
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        if (AsciiLower(a[i]) != AsciiLower(b[i])) return false;
+constexpr bool EqualsIgnoringAsciiCase(std::basic_string_view<Char> text, std::string_view ascii) {
+    if (text.size() != ascii.size()) return false;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (AsciiLower(text[i]) != static_cast<Char>(AsciiLower(ascii[i]))) return false;
     }
     return true;
 }
 
 constexpr bool EqualsIgnoringAsciiCase(std::string_view a, std::string_view b) {
     return EqualsIgnoringAsciiCase<char>(a, b);
-}
-
-constexpr bool EqualsIgnoringAsciiCase(std::wstring_view a, std::wstring_view b) {
-    return EqualsIgnoringAsciiCase<wchar_t>(a, b);
 }
 
 }  // namespace morvane

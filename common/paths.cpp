@@ -1,6 +1,5 @@
 #include "paths.h"
 
-#include <array>
 #include <type_traits>
 
 #include "ascii.h"
@@ -20,16 +19,12 @@ bool IsDeviceName(FilePathView name) {
     // ignores blanks before that dot too ("nul .txt" is the null device).
     FilePathView stem = name.substr(0, name.find(PathChar('.')));
     while (!stem.empty() && stem.back() == PathChar(' ')) stem.remove_suffix(1);
-    static const std::array<FilePath, 4> kPlain = {PathFromAscii("CON"), PathFromAscii("PRN"), PathFromAscii("AUX"),
-                                                   PathFromAscii("NUL")};
-    for (const FilePath& device : kPlain) {
-        if (EqualsIgnoringAsciiCase(stem, FilePathView(device))) return true;
+    for (std::string_view device : {"CON", "PRN", "AUX", "NUL"}) {
+        if (EqualsIgnoringAsciiCase(stem, device)) return true;
     }
     if (stem.size() == 4 && stem[3] >= PathChar('1') && stem[3] <= PathChar('9')) {
-        static const FilePath kCom = PathFromAscii("COM"), kLpt = PathFromAscii("LPT");
         const FilePathView prefix = stem.substr(0, 3);
-        if (EqualsIgnoringAsciiCase(prefix, FilePathView(kCom)) || EqualsIgnoringAsciiCase(prefix, FilePathView(kLpt)))
-            return true;
+        if (EqualsIgnoringAsciiCase(prefix, "COM") || EqualsIgnoringAsciiCase(prefix, "LPT")) return true;
     }
     return false;
 }
@@ -63,11 +58,12 @@ FilePath ProgramDirectory() {
 }
 
 bool IsPlainCardName(FilePathView name) {
-    static const FilePath kReserved = PathFromAscii("\\/:*?\"<>|");
-    if (name.empty() || name == FilePathView(PathFromAscii(".")) || name == FilePathView(PathFromAscii("..")))
-        return false;
+    constexpr std::string_view kReserved = "\\/:*?\"<>|";
+    if (name.empty() || EqualsIgnoringAsciiCase(name, ".") || EqualsIgnoringAsciiCase(name, "..")) return false;
     for (const PathChar c : name) {
-        if (static_cast<std::make_unsigned_t<PathChar>>(c) < 0x20 || kReserved.find(c) != FilePath::npos) return false;
+        const auto code = static_cast<std::make_unsigned_t<PathChar>>(c);
+        if (code < 0x20 || (code < 0x80 && kReserved.find(static_cast<char>(code)) != std::string_view::npos))
+            return false;
     }
     return !IsDeviceName(name);
 }

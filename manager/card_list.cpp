@@ -20,7 +20,7 @@ using SearchHandle = std::unique_ptr<void, SearchCloser>;
 
 bool IsCardFileName(std::wstring_view long_name, bool is_directory) {
     return !is_directory && long_name.size() >= 4 &&
-           EqualsIgnoringAsciiCase(long_name.substr(long_name.size() - 4), std::wstring_view(L".ini"));
+           EqualsIgnoringAsciiCase(long_name.substr(long_name.size() - 4), ".ini");
 }
 
 std::wstring CardNameOf(std::wstring_view file_name) { return std::wstring(file_name.substr(0, file_name.rfind(L'.'))); }

@@ -48,9 +48,7 @@ public:
 
     bool WriteValue(const FilePath& file, std::string_view section, std::string_view key,
                     std::string_view value) override {
-        if (section.empty() || key.empty() || !IsWritableProfileText(section) || !IsWritableProfileText(key) ||
-            !IsWritableProfileText(value) || value.size() > kMaxProfileValueBytes)
-            return false;
+        if (!IsWritableProfileEntry(section, key, value)) return false;
         const std::string section_name(section), key_name(key), text(value);
         return WritePrivateProfileStringA(section_name.c_str(), key_name.c_str(), text.c_str(), AnsiPath(file).c_str()) != 0;
     }
