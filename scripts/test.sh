@@ -191,11 +191,6 @@ windows_tests() {  # preset shards prefix... [-- ctest argument...]
     done
 }
 
-# The x86 programs' directory, for the x64 resource test (a Windows path on
-# wine's drive Z:, which is the root of the file system).
-x86_programs=$PWD/build/windows/bin
-export MORVANE_X86_PROGRAMS="Z:${x86_programs//\//\\}"
-
 run_native native
 run_native native-sanitize
 
@@ -223,6 +218,11 @@ if [ "$WINDOWS_ARCH" = x86 ]; then
     cat "$scratch/windows-x64.log"
     times+=("$(cat "$scratch/windows-x64.time" 2>/dev/null || echo "windows-x64 did not finish") (beside windows)")
 else
+    # The x86 programs' directory, for the x64 resource test, where the x86
+    # one cannot run (a Windows path on wine's drive Z:, which is the root of
+    # the file system).
+    x86_programs=$PWD/build/windows/bin
+    export MORVANE_X86_PROGRAMS="Z:${x86_programs//\//\\}"
     start=$SECONDS
     build_preset windows check_program create_program manager_program
     echo "=== windows: the x86 package (its programs' resources are checked by the x64 resource test)"

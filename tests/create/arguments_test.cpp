@@ -39,8 +39,8 @@ TEST(EditorArguments, CreateSwitchOpensCreateMode) {
         ScratchDirectory directory;
         Editor editor(directory, arguments);
         ASSERT_TRUE(editor.Opened());
-        EXPECT_EQ(Readable(editor.Title()), Readable("创建密保卡"));
-        EXPECT_EQ(Readable(editor.ButtonCaption()), Readable("创建密保卡"));
+        EXPECT_EQ(Utf8Of(editor.Title()), Utf8Of("创建密保卡"));
+        EXPECT_EQ(Utf8Of(editor.ButtonCaption()), Utf8Of("创建密保卡"));
         EXPECT_EQ(editor.Name(), "");
         EXPECT_EQ(editor.Serial(), "");
         EXPECT_EQ(editor.Content(), "");
@@ -51,12 +51,12 @@ TEST(EditorArguments, CreateSwitchOpensCreateMode) {
 TEST(EditorArguments, QuotedCardNameWithBlankOpensThatCard) {
     // 誠 ends in the byte of a backslash, which must not escape the quote.
     for (std::string_view name : {"my card", "誠 卡", "誠"}) {
-        SCOPED_TRACE(Readable(name));
+        SCOPED_TRACE(Utf8Of(name));
         ScratchDirectory directory;
         ASSERT_TRUE(directory.WriteCardFile(name, kCard));
         Editor editor(directory, "-e \"" + std::string(name) + "\"");
         ASSERT_TRUE(editor.Opened());
-        EXPECT_EQ(Readable(editor.Title()), Readable("编辑密保卡 - 密保卡：" + std::string(name)));
+        EXPECT_EQ(Utf8Of(editor.Title()), Utf8Of("编辑密保卡 - 密保卡：" + std::string(name)));
         EXPECT_EQ(editor.Name(), name);
         EXPECT_EQ(editor.Close(), 0u);
     }

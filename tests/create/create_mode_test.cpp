@@ -25,7 +25,7 @@ TEST_F(CreateMode, WritesTheCardFileAndSaysSo) {
     // The window stays, as it was.
     EXPECT_TRUE(editor_.Program().IsRunning());
     EXPECT_EQ(editor_.Name(), "网银");
-    EXPECT_EQ(Readable(editor_.Title()), Readable("创建密保卡"));
+    EXPECT_EQ(Utf8Of(editor_.Title()), Utf8Of("创建密保卡"));
 }
 
 TEST_F(CreateMode, EmptyFieldIsRefusedAndNothingWritten) {

@@ -27,8 +27,8 @@ protected:
 
 TEST_F(EditMode, BoxesShowTheStoredCard) {
     ASSERT_NO_FATAL_FAILURE(Open(kStored));
-    EXPECT_EQ(Readable(editor_->Title()), Readable("编辑密保卡 - 密保卡：卡"));
-    EXPECT_EQ(Readable(editor_->ButtonCaption()), Readable("保存密保卡"));
+    EXPECT_EQ(Utf8Of(editor_->Title()), Utf8Of("编辑密保卡 - 密保卡：卡"));
+    EXPECT_EQ(Utf8Of(editor_->ButtonCaption()), Utf8Of("保存密保卡"));
     EXPECT_EQ(editor_->Name(), "卡");
     EXPECT_EQ(editor_->Serial(), "SN-7");
     EXPECT_EQ(editor_->Content(), "a1,a2\r\nb1,b2\r\nc1,c2");
@@ -57,7 +57,7 @@ TEST_F(EditMode, SavesFewerRowsAndOnlyThoseRemain) {
     EXPECT_MESSAGE_BOX(box, "保存密保卡成功！", "保存密保卡", MessageBoxIcon::kInformation);
     EXPECT_EQ(directory_.ReadCardFile("卡"), CardBytes("SN-8", {"z1,z2"}));
     // Still in edit mode, ready for the next save.
-    EXPECT_EQ(Readable(editor_->ButtonCaption()), Readable("保存密保卡"));
+    EXPECT_EQ(Utf8Of(editor_->ButtonCaption()), Utf8Of("保存密保卡"));
 }
 
 TEST_F(EditMode, ChangedNameStillSavesIntoTheOpenedCard) {

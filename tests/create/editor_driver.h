@@ -83,9 +83,6 @@ inline std::string CardBytes(std::string_view serial, const std::vector<std::str
     return bytes;
 }
 
-// GBK text as UTF-8, so that failure messages show the Chinese.
-std::string Readable(std::string_view gbk);
-
 // Every file below `directory`, as paths relative to it, sorted.
 std::vector<std::string> FilesBelow(const std::string& directory);
 
@@ -97,7 +94,7 @@ std::vector<std::string> FilesBelow(const std::string& directory);
     do {                                                                                                 \
         const std::optional<::morvane::test::MessageBoxContent>& shown_box = (box);                      \
         ASSERT_TRUE(shown_box.has_value()) << "no message box";                                          \
-        EXPECT_EQ(::morvane::test::Readable(shown_box->text), ::morvane::test::Readable(expected_text));  \
-        EXPECT_EQ(::morvane::test::Readable(shown_box->title), ::morvane::test::Readable(expected_title)); \
+        EXPECT_EQ(::morvane::test::Utf8Of(shown_box->text), ::morvane::test::Utf8Of(expected_text));  \
+        EXPECT_EQ(::morvane::test::Utf8Of(shown_box->title), ::morvane::test::Utf8Of(expected_title)); \
         EXPECT_STREQ(::morvane::test::NameOf(shown_box->icon), ::morvane::test::NameOf(expected_icon));   \
     } while (0)

@@ -35,8 +35,8 @@ std::string Answer(const ScratchDirectory& directory, std::string_view arguments
                                         std::string_view expected) {
     const std::string answer = Answer(directory, arguments, first, second, third, expected);
     if (answer == expected) return ::testing::AssertionSuccess();
-    return ::testing::AssertionFailure() << "check.exe " << Readable(std::string(arguments)) << " answered \""
-                                         << Readable(answer) << "\", not \"" << Readable(std::string(expected)) << "\"";
+    return ::testing::AssertionFailure() << "check.exe " << Utf8Of(std::string(arguments)) << " answered \""
+                                         << Utf8Of(answer) << "\", not \"" << Utf8Of(std::string(expected)) << "\"";
 }
 
 void CreateCard(const ScratchDirectory& directory, std::string_view name, std::string_view serial,

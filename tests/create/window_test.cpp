@@ -40,7 +40,7 @@ TEST_F(EditorWindow, LayoutAndCaptions) {
         {ids::按钮_finish, "Button", {328, 320, 417, 347}, "创建密保卡"},
     };
     for (const auto& control : expected) {
-        SCOPED_TRACE(Readable(control.caption) + " #" + std::to_string(control.id));
+        SCOPED_TRACE(Utf8Of(control.caption) + " #" + std::to_string(control.id));
         HWND window = editor_.Control(control.id);
         ASSERT_NE(window, nullptr);
         EXPECT_STRCASEEQ(ClassOf(window).c_str(), control.window_class);
@@ -49,7 +49,7 @@ TEST_F(EditorWindow, LayoutAndCaptions) {
         EXPECT_EQ(rect.top, control.rect.top);
         EXPECT_EQ(rect.right, control.rect.right);
         EXPECT_EQ(rect.bottom, control.rect.bottom);
-        EXPECT_EQ(Readable(TextOf(window)), Readable(control.caption));
+        EXPECT_EQ(Utf8Of(TextOf(window)), Utf8Of(control.caption));
         EXPECT_TRUE(IsWindowEnabled(window));
         EXPECT_TRUE(IsWindowVisible(window));
     }

@@ -211,6 +211,17 @@ std::wstring Wide(std::string_view gbk) { return WideFromGbk(gbk); }
 
 std::string Gbk(std::wstring_view wide) { return GbkFromWide(wide).value_or("<text GBK cannot hold>"); }
 
+std::string Utf8Of(std::string_view gbk) {
+    const std::wstring wide = Wide(gbk);
+    if (wide.empty()) return {};
+    const int units = static_cast<int>(wide.size());
+    std::string utf8(static_cast<std::size_t>(WideCharToMultiByte(CP_UTF8, 0, wide.data(), units, nullptr, 0, nullptr,
+                                                                  nullptr)),
+                     '\0');
+    WideCharToMultiByte(CP_UTF8, 0, wide.data(), units, utf8.data(), static_cast<int>(utf8.size()), nullptr, nullptr);
+    return utf8;
+}
+
 std::optional<std::string> ReadFileBytes(const std::string& path) {
     HandleCloser file{CreateFileW(Wide(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                                   nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr)};
@@ -661,20 +672,6 @@ void ClickControl(HWND control) {
 void ClickAt(POINT point) {
     MoveMouseToScreen(point);
     LeftClick();
-}
-
-HKL KeyboardLayoutOf(HWND window) { return GetKeyboardLayout(GetWindowThreadProcessId(window, nullptr)); }
-
-bool SwitchToChineseLayout(HWND window, std::chrono::milliseconds deadline) {
-    HKL chinese = LoadKeyboardLayoutW(L"00000804", 0);
-    if (!chinese) return false;
-    return WaitUntil(
-        [&] {
-            if (LOWORD(reinterpret_cast<UINT_PTR>(KeyboardLayoutOf(window))) == 0x0804) return true;
-            PostMessageW(window, WM_INPUTLANGCHANGEREQUEST, 0, reinterpret_cast<LPARAM>(chinese));
-            return false;
-        },
-        deadline);
 }
 
 void TypeUnicode(std::wstring_view text) {

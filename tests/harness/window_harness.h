@@ -37,6 +37,8 @@ bool WaitUntil(const std::function<bool()>& condition, std::chrono::milliseconds
 std::wstring Wide(std::string_view gbk);
 // Text GBK cannot hold comes back as a marker that no test expects.
 std::string Gbk(std::wstring_view wide);
+// GBK text as UTF-8, so that failure messages show the Chinese.
+std::string Utf8Of(std::string_view gbk);
 
 // ---------------------------------------------------------------------------
 // Files (paths in GBK)
@@ -204,11 +206,6 @@ void ClickControl(HWND control);
 // A left click at a point of the screen.
 void ClickAt(POINT point);
 
-// Chinese input. SwitchToChineseLayout asks the window's thread for the
-// Chinese (PRC) layout (WM_INPUTLANGCHANGEREQUEST) and waits until
-// GetKeyboardLayout reports it.
-bool SwitchToChineseLayout(HWND window, std::chrono::milliseconds deadline = kDefaultDeadline);
-HKL KeyboardLayoutOf(HWND window);
 // Types the text one KEYEVENTF_UNICODE key per UTF-16 unit: what reaches a
 // Unicode window whatever the keyboard layout.
 void TypeUnicode(std::wstring_view text);

@@ -53,10 +53,6 @@ std::vector<HWND> WindowsOfProgram(const std::string& program_path) {
     return search.found;
 }
 
-namespace {
-
-}  // namespace
-
 std::string ListEntryText(HWND list, int index) {
     const LRESULT length = Send(list, LB_GETTEXTLEN, static_cast<WPARAM>(index), 0);
     if (length <= 0) return {};
@@ -70,18 +66,6 @@ std::string StatusBarText(HWND status_bar) {
     // A status bar answers WM_GETTEXT with panel 0; SB_GETTEXT's buffer is
     // not carried to another process.
     return TextOf(status_bar);
-}
-
-std::string Utf8Of(std::string_view gbk) {
-    const std::wstring wide = Wide(gbk);
-    if (wide.empty()) return {};
-    std::string utf8(
-        static_cast<std::size_t>(WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), nullptr,
-                                                     0, nullptr, nullptr)),
-        '\0');
-    WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), utf8.data(),
-                        static_cast<int>(utf8.size()), nullptr, nullptr);
-    return utf8;
 }
 
 void EndProgramsIn(const std::string& directory) {

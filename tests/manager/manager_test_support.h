@@ -52,9 +52,6 @@ std::string ListEntryText(HWND list, int index);
 // Panel 0 of a status bar.
 std::string StatusBarText(HWND status_bar);
 
-// GBK text as UTF-8, for failure messages.
-std::string Utf8Of(std::string_view gbk);
-
 // Two left clicks at the screen point, close enough for a double click.
 void DoubleClickAt(POINT point);
 
