@@ -15,6 +15,7 @@
 #include "editor_driver.h"
 #include "manager_controls.h"
 #include "manager_test_support.h"
+#include "query_window_driver.h"
 #include "window_harness.h"
 
 namespace morvane::test {
@@ -84,25 +85,13 @@ TEST_F(AnyCodePage, TheEditorShowsItsTextsAndSavesGbkAndNothingGbkCannotHold) {
 TEST_F(AnyCodePage, TheQueryWindowOpensAChineseNamedCardAndAnswersInChinese) {
     ScratchDirectory directory;
     ASSERT_TRUE(directory.WriteCardFile(kName, kCardFile));
-    std::optional<RunningProgram> check = RunningProgram::StartIn(directory, "check.exe", kName);
-    ASSERT_TRUE(check);
-    HWND window = check->WaitForMainWindow();
-    ASSERT_TRUE(window);
-    EXPECT_EQ(TextOf(window), kName);
-    ExpectTexts(window, {{check::标签1, "请输入查询坐标："}, {check::按钮_查询, "查询(&C)"}});
-    const auto ask = [&](const char* first, const char* second, const char* third) {
-        SetTextOf(ControlOf(window, check::编辑框_坐标1), first);
-        SetTextOf(ControlOf(window, check::编辑框_坐标2), second);
-        SetTextOf(ControlOf(window, check::编辑框_坐标3), third);
-        SetTextOf(ControlOf(window, check::编辑框_结果), "-");
-        PostMessageW(ControlOf(window, check::按钮_查询), BM_CLICK, 0, 0);
-        std::string answer;
-        WaitUntil([&] { return (answer = TextOf(ControlOf(window, check::编辑框_结果))) != "-"; });
-        return answer;
-    };
-    EXPECT_EQ(ask("B3", "A1", "B2"), "甲1戊5己6");
-    EXPECT_EQ(ask("序", "列", "号"), "工行-01");
-    EXPECT_EQ(ask("", "", ""), "请输入查询坐标！");
+    QueryWindow query(directory, kName);
+    ASSERT_TRUE(query.Opened());
+    EXPECT_EQ(TextOf(query.Window()), kName);
+    ExpectTexts(query.Window(), {{check::标签1, "请输入查询坐标："}, {check::按钮_查询, "查询(&C)"}});
+    EXPECT_EQ(query.Ask("B3", "A1", "B2"), "甲1戊5己6");
+    EXPECT_EQ(query.Ask("序", "列", "号"), "工行-01");
+    EXPECT_EQ(query.Ask("", "", ""), "请输入查询坐标！");
 
     std::optional<RunningProgram> missing = RunningProgram::StartIn(directory, "check.exe", "无此卡");
     ASSERT_TRUE(missing);
