@@ -1,6 +1,6 @@
 #!/bin/bash
 # Runs a Windows program under wine in a prefix of the project's own.
-# Usage: wine-run.sh [--arch x86|x64] [--dpi N] [--window-manager] PREFIX program.exe [arguments...]
+# Usage: wine-run.sh [--arch x86|x64] [--dpi N] [--window-manager] [--quiet] PREFIX program.exe [arguments...]
 #        wine-run.sh --arch x86|x64 --loader-runs
 # The second form tells whether this machine runs that wine at all: it prints
 # wine's version, or the error that ends it (a 32-bit loader where the
@@ -14,6 +14,8 @@
 #                       it they are unmanaged: the project's own X servers have
 #                       no window manager, and wine would wait 2 s for one at
 #                       every top-level window's close.
+#   --quiet             the program's output kept aside and shown, after the
+#                       command and its exit status, only when it fails
 # MORVANE_WINE_SHARD=N takes PREFIX-shardN instead of PREFIX: a ctest run
 # beside another on the same build (scripts/test.sh) has prefixes, and so a
 # wineserver and windows' focus, of its own.
@@ -26,7 +28,7 @@
 # ends with wine's exit status.
 set -u
 usage() {
-    echo "usage: wine-run.sh [--arch x86|x64] [--dpi N] [--window-manager] PREFIX program.exe [arguments...]" >&2
+    echo "usage: wine-run.sh [--arch x86|x64] [--dpi N] [--window-manager] [--quiet] PREFIX program.exe [arguments...]" >&2
     echo "       wine-run.sh --arch x86|x64 --loader-runs" >&2
     exit 2
 }
@@ -34,12 +36,14 @@ arch=
 dpi=
 managed=N
 loader_runs=
+quiet=
 while [ $# -gt 0 ]; do
     case $1 in
         --arch) [ $# -ge 2 ] || usage; arch=$2; shift 2 ;;
         --dpi) [ $# -ge 2 ] || usage; dpi=$2; shift 2 ;;
         --window-manager) managed=Y; shift ;;
         --loader-runs) loader_runs=1; shift ;;
+        --quiet) quiet=1; shift ;;
         *) break ;;
     esac
 done
@@ -83,15 +87,18 @@ export WINEDEBUG=-all
 export LC_ALL=${MORVANE_WINE_LOCALE:-zh_CN.UTF-8}
 export WINEDLLOVERRIDES="mscoree,mshtml=${WINEDLLOVERRIDES:+;$WINEDLLOVERRIDES}"
 
-# Runs one step of making the prefix, its output kept aside (the prefix's
-# services keep a pipe open); on failure shows the command and that output.
-prefix_step() {
-    local output status
+# quietly WHAT COMMAND...: runs the command with its output kept aside (in a
+# file: the prefix's services, started by its first program, keep a pipe
+# open); on failure shows what it was doing, the command, its exit status and
+# the end of that output.
+quietly() {
+    local what=$1 output status
+    shift
     output=$(mktemp)
     "$@" >"$output" 2>&1
     status=$?
     if [ $status -ne 0 ]; then
-        echo "wine-run: making the $arch prefix $prefix: '$*' failed with exit status $status:" >&2
+        echo "wine-run: $what: '$*' failed with exit status $status:" >&2
         tail -n 20 "$output" >&2
     fi
     rm -f "$output"
@@ -103,14 +110,18 @@ if [ ! -f "$ready" ]; then
     (
         flock 9
         if [ ! -f "$ready" ]; then
-            prefix_step "$loader" wineboot -i || exit
-            prefix_step "$loader" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d "$managed" /f || exit
+            quietly "making the $arch prefix $prefix" "$loader" wineboot -i || exit
+            quietly "making the $arch prefix $prefix" "$loader" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d "$managed" /f || exit
             if [ -n "$dpi" ]; then
-                prefix_step "$loader" reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$dpi" /f || exit
+                quietly "making the $arch prefix $prefix" "$loader" reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$dpi" /f || exit
             fi
             wineserver -w
             echo "$arch" >"$ready"
         fi
     ) 9>"$prefix.lock" || exit
+fi
+if [ -n "$quiet" ]; then
+    quietly "running in $prefix" "$loader" "$@"
+    exit
 fi
 exec "$loader" "$@"

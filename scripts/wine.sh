@@ -40,18 +40,5 @@ windows_arch_choose() {
     [ "$WINDOWS_ARCH" = x86 ] || WINDOWS_PRESET=windows-x64
 }
 
-# wine_quietly ARGUMENT...
-# cmake/wine-run.sh with the ARGUMENTs, its output kept aside (in a file: the
-# services of a prefix, started by its first program, keep it open) and
-# shown, after the command and its exit status, only when it fails.
-wine_quietly() {
-    local output status=0
-    output=$(mktemp)
-    "$wine_root/cmake/wine-run.sh" "$@" >"$output" 2>&1 || status=$?
-    if [ $status -ne 0 ]; then
-        echo "wine: 'cmake/wine-run.sh $*' failed with exit status $status:" >&2
-        tail -n 20 "$output" >&2
-    fi
-    rm -f "$output"
-    return $status
-}
+# wine_quietly ARGUMENT...: cmake/wine-run.sh --quiet with the ARGUMENTs.
+wine_quietly() { "$wine_root/cmake/wine-run.sh" --quiet "$@"; }
