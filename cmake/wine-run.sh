@@ -4,7 +4,8 @@
 #        wine-run.sh --arch x86|x64 --loader-runs
 # The second form tells whether this machine runs that wine at all: it prints
 # wine's version, or the error that ends it (a 32-bit loader where the
-# machine runs no 32-bit code: exit status 126), and exits with its status.
+# machine runs no 32-bit code: exit status 126; one not installed: 127), and
+# exits with its status.
 # The prefix is made on first use, with the settings the options give then:
 #   --arch x86|x64      32-bit programs in a 32-bit prefix, or 64-bit ones in a
 #                       64-bit prefix (default: what the prefix was made for,

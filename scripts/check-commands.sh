@@ -12,6 +12,7 @@ scripts=("$@")
 
 declare -A known=()
 while read -r package programs; do
+    programs=${programs#optional}
     for program in $programs; do known[$program]=$package; done
 done < <(grep -v '^[[:space:]]*\(#\|$\)' scripts/packages.txt)
 for word in $(compgen -b) $(compgen -k); do known[$word]=shell; done
