@@ -1,9 +1,9 @@
 #include "window_scaffold.h"
 
 #include <commctrl.h>
-#include <shellapi.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <utility>
 
 namespace morvane {
@@ -175,10 +175,6 @@ HICON LoadProgramIcon(HINSTANCE instance, int icon_id, int width_metric, int hei
                                          GetSystemMetrics(width_metric), GetSystemMetrics(height_metric), 0));
 }
 
-struct LocalMemory {
-    void operator()(void* memory) const { LocalFree(memory); }
-};
-
 }  // namespace
 
 bool RegisterProgramClass(HINSTANCE instance, const ProgramWindow& program) {
@@ -230,11 +226,11 @@ BOOL EndStartUp(const CREATESTRUCTA* create, int exit_code) {
     return FALSE;
 }
 
+// The C runtime has cut the command line before wWinMain, by the rules of
+// CommandLineToArgvW, which would load shell32 into every program for it.
 std::vector<std::wstring> CommandLineArguments() {
-    int count = 0;
-    const std::unique_ptr<LPWSTR, LocalMemory> words(CommandLineToArgvW(GetCommandLineW(), &count));
     std::vector<std::wstring> arguments;
-    for (int i = 1; words && i < count; ++i) arguments.emplace_back(words.get()[i]);
+    for (int i = 1; __wargv && i < __argc; ++i) arguments.emplace_back(__wargv[i]);
     return arguments;
 }
 

@@ -136,6 +136,8 @@ struct PeFile {
     std::string bytes;
     WORD machine = 0;
     WORD optional_header_magic = 0;
+    DWORD time_date_stamp = 0;
+    WORD dll_characteristics = 0;
     IMAGE_DATA_DIRECTORY imports{};
     std::vector<IMAGE_SECTION_HEADER> sections;
 
@@ -157,6 +159,7 @@ bool ReadOptionalHeader(PeFile& pe, std::size_t nt_at) {
     NtHeaders nt;
     std::memcpy(&nt, pe.bytes.data() + nt_at, sizeof nt);
     pe.imports = nt.OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
+    pe.dll_characteristics = nt.OptionalHeader.DllCharacteristics;
     return true;
 }
 
@@ -177,6 +180,7 @@ std::optional<PeFile> ReadPeFile(const std::string& file) {
     std::memcpy(&pe.optional_header_magic, pe.bytes.data() + magic_at, sizeof(WORD));
     if (signature != IMAGE_NT_SIGNATURE) return std::nullopt;
     pe.machine = header.Machine;
+    pe.time_date_stamp = header.TimeDateStamp;
     const bool read = pe.optional_header_magic == IMAGE_NT_OPTIONAL_HDR64_MAGIC
                           ? ReadOptionalHeader<IMAGE_NT_HEADERS64>(pe, nt_at)
                           : pe.optional_header_magic == IMAGE_NT_OPTIONAL_HDR32_MAGIC &&
@@ -405,12 +409,13 @@ TEST_P(ProgramResourcesTest, ImportsOnlyWindowsSystemDlls) {
 
 // The programs speak UTF-16: a window, text or file function of the ANSI
 // family would read its text in the system's code page. Only the static
-// runtime's own calls remain, none of which carries a text of the programs.
+// runtime's own calls remain, none of which carries a text of the programs:
+// the stack protector's library seeds its guard through CryptAcquireContextA.
 TEST_P(ProgramResourcesTest, ImportsNoAnsiFunction) {
     const std::optional<PeFile> pe = ReadPeFile(ProgramFile());
     ASSERT_TRUE(pe) << "no PE headers read";
-    const std::vector<std::string> runtime = {"CreateEventA", "CreateSemaphoreA", "GetModuleHandleA", "LoadLibraryA",
-                                              "OutputDebugStringA"};
+    const std::vector<std::string> runtime = {"CreateEventA",       "CreateSemaphoreA", "GetModuleHandleA",
+                                              "LoadLibraryA",       "OutputDebugStringA", "CryptAcquireContextA"};
     std::size_t functions = 0;
     for (const Import& import : Imports(*pe)) {
         for (const std::string& function : import.functions) {
@@ -418,12 +423,28 @@ TEST_P(ProgramResourcesTest, ImportsNoAnsiFunction) {
             const bool ansi = function.size() > 2 && function.back() == 'A' &&
                               (std::islower(static_cast<unsigned char>(function[function.size() - 2])) ||
                                std::isdigit(static_cast<unsigned char>(function[function.size() - 2])));
-            const bool of_the_runtime = import.dll == "kernel32.dll" &&
+            const bool of_the_runtime = (import.dll == "kernel32.dll" || import.dll == "advapi32.dll") &&
                                         std::find(runtime.begin(), runtime.end(), function) != runtime.end();
             EXPECT_FALSE(ansi && !of_the_runtime) << import.dll << " " << function;
         }
     }
     EXPECT_GT(functions, 20u) << "the names of the imported functions were not read";
+}
+
+// At most 64 KiB; loaded at a place of its own at each start (with 64-bit
+// addresses the whole address space) and its data never run as code; the
+// stack protector's library linked in; and no build time in the headers, so
+// that two builds of one commit are the same.
+TEST_P(ProgramResourcesTest, IsSmallHardenedAndCarriesNoBuildTime) {
+    const std::optional<PeFile> pe = ReadPeFile(ProgramFile());
+    ASSERT_TRUE(pe) << "no PE headers read";
+    EXPECT_LE(pe->bytes.size(), 64u * 1024);
+    WORD hardened = IMAGE_DLLCHARACTERISTICS_DYNAMIC_BASE | IMAGE_DLLCHARACTERISTICS_NX_COMPAT;
+    if (pe->optional_header_magic == IMAGE_NT_OPTIONAL_HDR64_MAGIC)
+        hardened |= IMAGE_DLLCHARACTERISTICS_HIGH_ENTROPY_VA;
+    EXPECT_EQ(pe->dll_characteristics & hardened, hardened);
+    EXPECT_NE(pe->bytes.find("*** stack smashing detected ***"), std::string::npos);
+    EXPECT_EQ(pe->time_date_stamp, 0u);
 }
 
 std::string CaseName(const ::testing::TestParamInfo<ProgramResources>& info) {
