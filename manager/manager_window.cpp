@@ -208,12 +208,6 @@ BOOL OnSetCursor(HWND window, HWND under_pointer, UINT hit_test, UINT message) {
     return FORWARD_WM_SETCURSOR(window, under_pointer, hit_test, message, DefWindowProcW);
 }
 
-HBRUSH OnCtlColorListBox(HWND, HDC context, HWND, int) {
-    SetBkColor(context, RGB(255, 255, 255));
-    SetTextColor(context, RGB(0, 0, 0));
-    return GetStockBrush(WHITE_BRUSH);
-}
-
 void OnActivate(HWND window, UINT state, HWND, BOOL minimized) {
     focus_keeper.OnActivate(window, state, minimized, CardList(window));
 }
@@ -229,7 +223,6 @@ LRESULT CALLBACK ManagerWindowProc(HWND window, UINT message, WPARAM wParam, LPA
         HANDLE_MSG(window, WM_CREATE, OnCreate);
         HANDLE_MSG(window, WM_COMMAND, OnCommand);
         HANDLE_MSG(window, WM_SETCURSOR, OnSetCursor);
-        HANDLE_MSG(window, WM_CTLCOLORLISTBOX, OnCtlColorListBox);
         HANDLE_MSG(window, WM_ACTIVATE, OnActivate);
         HANDLE_MSG(window, WM_DPICHANGED, OnDpiChanged);
         HANDLE_MSG(window, WM_DESTROY, OnDestroy);
