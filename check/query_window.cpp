@@ -28,15 +28,21 @@ constexpr DWORD kButtonOptions = WS_TABSTOP | BS_PUSHBUTTON | BS_CENTER;
 
 using enum ControlKind;
 
-// Creation order is the Tab order: box 1, 2, 3, result, button.
+// Creation order is the Tab order: box 1, 2, 3, result, button. Each box
+// has an invisible label right before it, its name for a screen reader: the
+// visible label alone would name all four boxes alike.
 constexpr ControlLayout kLayout[] = {
-    // name         kind      left top width height caption             options                extended
-    {标签1,         kLabel,     8,   8,  97,   17,  L"请输入查询坐标：", kLabelOptions,         0},
-    {编辑框_坐标1,  kEditBox,   8,  32,  37,   20,  L"",                kCoordinateBoxOptions, WS_EX_CLIENTEDGE},
-    {编辑框_坐标2,  kEditBox,  56,  32,  37,   20,  L"",                kCoordinateBoxOptions, WS_EX_CLIENTEDGE},
-    {编辑框_坐标3,  kEditBox, 104,  32,  37,   20,  L"",                kCoordinateBoxOptions, WS_EX_CLIENTEDGE},
-    {编辑框_结果,   kEditBox,   8,  64, 133,   20,  L"",                kResultBoxOptions,     0},
-    {按钮_查询,     kButton,   41,  96,  68,   27,  L"查询(&C)",        kButtonOptions,        0},
+    // name           kind             left top width height caption             options                extended
+    {标签1,           kLabel,            8,   8,  97,   17,  L"请输入查询坐标：", kLabelOptions,         0},
+    {kUnnamedControl, kInvisibleLabel,   0,   0,   0,    0,  L"第一个坐标",       0,                     0},
+    {编辑框_坐标1,    kEditBox,          8,  32,  37,   20,  L"",                kCoordinateBoxOptions, WS_EX_CLIENTEDGE},
+    {kUnnamedControl, kInvisibleLabel,   0,   0,   0,    0,  L"第二个坐标",       0,                     0},
+    {编辑框_坐标2,    kEditBox,         56,  32,  37,   20,  L"",                kCoordinateBoxOptions, WS_EX_CLIENTEDGE},
+    {kUnnamedControl, kInvisibleLabel,   0,   0,   0,    0,  L"第三个坐标",       0,                     0},
+    {编辑框_坐标3,    kEditBox,        104,  32,  37,   20,  L"",                kCoordinateBoxOptions, WS_EX_CLIENTEDGE},
+    {kUnnamedControl, kInvisibleLabel,   0,   0,   0,    0,  L"查询结果",         0,                     0},
+    {编辑框_结果,     kEditBox,          8,  64, 133,   20,  L"",                kResultBoxOptions,     0},
+    {按钮_查询,       kButton,          41,  96,  68,   27,  L"查询(&C)",        kButtonOptions,        0},
 };
 
 constexpr int kCoordinateBoxes[] = {编辑框_坐标1, 编辑框_坐标2, 编辑框_坐标3};

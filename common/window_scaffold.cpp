@@ -10,7 +10,8 @@ namespace morvane {
 
 const wchar_t* WindowClassOf(ControlKind kind) {
     switch (kind) {
-        case ControlKind::kLabel: return WC_STATICW;
+        case ControlKind::kLabel:
+        case ControlKind::kInvisibleLabel: return WC_STATICW;
         case ControlKind::kEditBox: return WC_EDITW;
         case ControlKind::kButton: return WC_BUTTONW;
         case ControlKind::kListBox: return WC_LISTBOXW;
@@ -109,19 +110,22 @@ HFONT GuiFont::Handle() const { return made_ ? made_.get() : StockGuiFont(); }
 bool CreateControls(HWND parent, std::span<const ControlLayout> layout, UINT dpi, HFONT font) {
     const auto instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(parent, GWLP_HINSTANCE));
     for (const ControlLayout& control : layout) {
+        const bool shown = control.kind != ControlKind::kInvisibleLabel;
+        const DWORD style = WS_CHILD | (shown ? WS_VISIBLE : 0) | control.style;
         HWND created = CreateWindowExW(control.extended_style, WindowClassOf(control.kind), control.caption,
-                                       WS_CHILD | WS_VISIBLE | control.style, ScaleToDpi(control.left, dpi),
+                                       style, ScaleToDpi(control.left, dpi),
                                        ScaleToDpi(control.top, dpi), ScaleToDpi(control.width, dpi),
                                        ScaleToDpi(control.height, dpi), parent,
                                        reinterpret_cast<HMENU>(static_cast<INT_PTR>(control.id)), instance, nullptr);
         if (!created) return false;
-        SendMessageW(created, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+        if (shown) SendMessageW(created, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
     }
     return true;
 }
 
 void PlaceControls(HWND parent, std::span<const ControlLayout> layout, UINT dpi, HFONT font) {
     for (const ControlLayout& control : layout) {
+        if (control.kind == ControlKind::kInvisibleLabel) continue;
         HWND placed = GetDlgItem(parent, control.id);
         if (!placed) continue;
         SendMessageW(placed, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);

@@ -22,13 +22,22 @@
 
 namespace morvane {
 
-enum class ControlKind { kLabel, kEditBox, kButton, kListBox, kStatusBar };
+// kInvisibleLabel: a label nobody sees, there for screen readers. They name
+// an edit box or a list box by the label that stands nearest before it in
+// z-order, which is the table's order; so the row right before a box names
+// it, where a visible label would say too little or nothing. Made hidden, it
+// is neither drawn nor reached by Tab, and takes no place and no font.
+enum class ControlKind { kLabel, kInvisibleLabel, kEditBox, kButton, kListBox, kStatusBar };
+
+// The id of a row that no code looks up: an invisible label.
+inline constexpr int kUnnamedControl = -1;
 
 // The window class that makes a control of `kind`.
 const wchar_t* WindowClassOf(ControlKind kind);
 
 // One row of a window's layout table. Positions are client-area pixels at
-// 96 DPI; `style` is added to WS_CHILD | WS_VISIBLE.
+// 96 DPI; `style` is added to WS_CHILD | WS_VISIBLE (WS_CHILD alone for an
+// invisible label).
 struct ControlLayout {
     int id;
     ControlKind kind;

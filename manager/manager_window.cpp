@@ -34,15 +34,19 @@ constexpr DWORD kStatusBarOptions = 0;
 using enum ControlKind;
 
 // Creation order is the Tab order: the list, then the buttons top to bottom.
+// The list's name for a screen reader, the words of its hint, is both the
+// invisible label right before it (which Windows reads) and its own window
+// text, which a list box never shows (which wine reads).
 constexpr ControlLayout kLayout[] = {
-    // name    kind          left  top  width height  caption              options            extended
-    {列表框1,  kListBox,        8,    8,  216,  208,  L"",                 kListOptions,      WS_EX_CLIENTEDGE},
-    {按钮2,    kButton,       236,    8,  111,   30,  L"创建密保卡(&N)",   kButtonOptions,    0},
-    {按钮3,    kButton,       236,   48,  111,   30,  L"编辑密保卡(&E)",   kButtonOptions,    0},
-    {按钮4,    kButton,       236,   88,  111,   30,  L"删除密保卡(&D)",   kButtonOptions,    0},
-    {按钮5,    kButton,       236,  128,  111,   30,  L"创建快捷方式(&L)", kButtonOptions,    0},
-    {按钮1,    kButton,       236,  184,  111,   30,  L"查询密保卡(&C)",   kButtonOptions,    0},
-    {状态条1,  kStatusBar,      0,  213,  287,   20,  L"",                 kStatusBarOptions, 0},
+    // name           kind             left  top  width height  caption              options            extended
+    {kUnnamedControl, kInvisibleLabel,    0,    0,    0,    0,  L"密保卡列表",       0,                 0},
+    {列表框1,         kListBox,           8,    8,  216,  208,  L"密保卡列表",       kListOptions,      WS_EX_CLIENTEDGE},
+    {按钮2,           kButton,          236,    8,  111,   30,  L"创建密保卡(&N)",   kButtonOptions,    0},
+    {按钮3,           kButton,          236,   48,  111,   30,  L"编辑密保卡(&E)",   kButtonOptions,    0},
+    {按钮4,           kButton,          236,   88,  111,   30,  L"删除密保卡(&D)",   kButtonOptions,    0},
+    {按钮5,           kButton,          236,  128,  111,   30,  L"创建快捷方式(&L)", kButtonOptions,    0},
+    {按钮1,           kButton,          236,  184,  111,   30,  L"查询密保卡(&C)",   kButtonOptions,    0},
+    {状态条1,         kStatusBar,         0,  213,  287,   20,  L"",                 kStatusBarOptions, 0},
 };
 
 constexpr int kWindowLeft = 50, kWindowTop = 50, kWindowWidth = 363, kWindowHeight = 275;
@@ -204,12 +208,6 @@ BOOL OnSetCursor(HWND window, HWND under_pointer, UINT hit_test, UINT message) {
     return FORWARD_WM_SETCURSOR(window, under_pointer, hit_test, message, DefWindowProcW);
 }
 
-HBRUSH OnCtlColorListBox(HWND, HDC context, HWND, int) {
-    SetBkColor(context, RGB(255, 255, 255));
-    SetTextColor(context, RGB(0, 0, 0));
-    return GetStockBrush(WHITE_BRUSH);
-}
-
 void OnActivate(HWND window, UINT state, HWND, BOOL minimized) {
     focus_keeper.OnActivate(window, state, minimized, CardList(window));
 }
@@ -225,7 +223,6 @@ LRESULT CALLBACK ManagerWindowProc(HWND window, UINT message, WPARAM wParam, LPA
         HANDLE_MSG(window, WM_CREATE, OnCreate);
         HANDLE_MSG(window, WM_COMMAND, OnCommand);
         HANDLE_MSG(window, WM_SETCURSOR, OnSetCursor);
-        HANDLE_MSG(window, WM_CTLCOLORLISTBOX, OnCtlColorListBox);
         HANDLE_MSG(window, WM_ACTIVATE, OnActivate);
         HANDLE_MSG(window, WM_DPICHANGED, OnDpiChanged);
         HANDLE_MSG(window, WM_DESTROY, OnDestroy);
