@@ -40,6 +40,9 @@ for preset in windows windows-x64; do
   echo "build/$preset:"
   for program in Morvane check create; do
     exe=build/$preset/bin/$program.exe
-    printf '  %-12s %4d KiB  imports: %s\n' "$program.exe" $(( $(stat -c %s "$exe") / 1024 )) "$(imports_of "$preset" "$exe")"
+    bytes=$(stat -c %s "$exe")
+    tenths=$((bytes * 10 / 1024))
+    printf '  %-12s %6d bytes (%d.%d KiB)  imports: %s\n' "$program.exe" "$bytes" $((tenths / 10)) $((tenths % 10)) \
+        "$(imports_of "$preset" "$exe")"
   done
 done
