@@ -94,10 +94,14 @@ bool SaveCard(Profile& profile, const FilePath& card_file, std::string_view seri
         std::string old_bytes;
         ok = files::ReadAll(card_file, old_bytes) && files::WriteAll(scratch, old_bytes);
     }
+    ok = ok && WriteCard(profile, scratch, serial_number, split.rows);
+    // Out of the search index before it is the card, so that a card file is
+    // never there to be indexed; after the last write, which may make the
+    // file anew without its attributes.
+    if (ok) files::KeepOutOfSearchIndex(scratch);
     // The data must be on the disk before the rename that makes it the card,
     // which a file system may otherwise write first.
-    ok = ok && WriteCard(profile, scratch, serial_number, split.rows) && files::FlushToDisk(scratch) &&
-         files::Replace(scratch, card_file);
+    ok = ok && files::FlushToDisk(scratch) && files::Replace(scratch, card_file);
     if (!ok) files::Remove(scratch);
     return ok;
 }

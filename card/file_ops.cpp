@@ -121,6 +121,13 @@ bool FileSystem::Replace(const FilePath& from, const FilePath& to) {
 
 void FileSystem::Remove(const FilePath& path) { DeleteFileW(path.c_str()); }
 
+void FileSystem::KeepOutOfSearchIndex(const FilePath& path) {
+    const DWORD attributes = Attributes(path);
+    // FILE_ATTRIBUTE_NORMAL stands only alone.
+    if (attributes != INVALID_FILE_ATTRIBUTES)
+        SetFileAttributesW(path.c_str(), (attributes & ~FILE_ATTRIBUTE_NORMAL) | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED);
+}
+
 std::string UniqueSuffix() { return FixedWidthSuffix(GetCurrentProcessId(), GetTickCount(), ++save_counter); }
 
 #else
@@ -198,6 +205,8 @@ bool FileSystem::Replace(const FilePath& from, const FilePath& to) {
 
 void FileSystem::Remove(const FilePath& path) { std::remove(path.c_str()); }
 
+void FileSystem::KeepOutOfSearchIndex(const FilePath&) {}
+
 std::string UniqueSuffix() {
     timespec now {};
     clock_gettime(CLOCK_MONOTONIC, &now);
@@ -223,5 +232,6 @@ bool WriteAll(const FilePath& path, const std::string& bytes) { return current->
 bool FlushToDisk(const FilePath& path) { return current->FlushToDisk(path); }
 bool Replace(const FilePath& from, const FilePath& to) { return current->Replace(from, to); }
 void Remove(const FilePath& path) { current->Remove(path); }
+void KeepOutOfSearchIndex(const FilePath& path) { current->KeepOutOfSearchIndex(path); }
 
 }  // namespace morvane::files

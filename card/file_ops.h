@@ -31,6 +31,12 @@ bool FlushToDisk(const FilePath& path);
 bool Replace(const FilePath& from, const FilePath& to);
 void Remove(const FilePath& path);
 
+// Marks the file for Windows Search to leave out of its index
+// (FILE_ATTRIBUTE_NOT_CONTENT_INDEXED); natively there is no such mark. Where
+// the file system keeps no such attribute (FAT; wine, which keeps only the
+// hidden and system ones) it is dropped, so no save depends on it.
+void KeepOutOfSearchIndex(const FilePath& path);
+
 // A name no other save of this or another process uses at the same time:
 // always kUniqueSuffixBytes long, so that a scratch name has one length.
 inline constexpr std::size_t kUniqueSuffixBytes = 26;
@@ -50,6 +56,7 @@ public:
     virtual bool FlushToDisk(const FilePath& path);
     virtual bool Replace(const FilePath& from, const FilePath& to);
     virtual void Remove(const FilePath& path);
+    virtual void KeepOutOfSearchIndex(const FilePath& path);
 };
 
 // Makes `file_system` the one the operations act on, until destroyed.

@@ -17,6 +17,10 @@ inline constexpr wchar_t kWindowClass[] = L"MorvaneCheckQuery";
 // GBK bytes that one coordinate box holds.
 inline constexpr int kCoordinateBytes = 2;
 
+// How long an answer copied from the result box stays on the clipboard,
+// unless something else is copied first.
+inline constexpr unsigned kCopiedAnswerMilliseconds = 12'000;
+
 // The process's exit code after a load failure; 0 after the user closed the
 // window.
 inline constexpr int kExitLoadFailure = 1;

@@ -10,6 +10,7 @@
 #include "card_store.h"
 #include "check_controls.h"
 #include "check_resources.h"
+#include "clipboard.h"
 #include "coordinate_box.h"
 #include "lookup.h"
 #include "paths.h"
@@ -67,6 +68,7 @@ bool IsCoordinateBox(int id) {
 bool CreateQueryControls(HWND window) {
     if (!window_layout.Create(window)) return false;
     for (int box : kCoordinateBoxes) MakeCoordinateBox(GetDlgItem(window, box), kCoordinateBytes);
+    KeepCopiesPrivate(GetDlgItem(window, 编辑框_结果), kCopiedAnswerMilliseconds);
     return true;
 }
 

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "card_store.h"
+#include "clipboard.h"
 #include "create_controls.h"
 #include "create_resources.h"
 #include "paths.h"
@@ -52,11 +53,13 @@ ScaledLayout window_layout{kLayout, {kWindowWidth, kWindowHeight}};
 void SetControlText(HWND window, int id, const std::wstring& text) { SetDlgItemTextW(window, id, text.c_str()); }
 
 // The boxes take as much text as an edit control can hold, not 32767
-// characters.
+// characters. What is copied from the content box, the whole grid, stays out
+// of clipboard history, but on the clipboard: it is copied into other cards.
 bool CreateEditorControls(HWND window) {
     if (!window_layout.Create(window)) return false;
     for (const ControlLayout& control : kLayout)
         if (control.kind == kEditBox) SendDlgItemMessageW(window, control.id, EM_SETLIMITTEXT, 0, 0);
+    KeepCopiesPrivate(GetDlgItem(window, 编辑框_密保卡内容));
     return true;
 }
 

@@ -22,7 +22,7 @@ namespace {
 using testing::ReadBytes;
 
 struct Step {
-    enum class Kind { kWrite, kFlush, kReplace, kRemove };
+    enum class Kind { kWrite, kFlush, kReplace, kRemove, kKeepOutOfSearchIndex };
     Kind kind;
     FilePath path;
     std::string bytes;  // kWrite
@@ -38,6 +38,7 @@ std::string Describe(const Step& step) {
         case Step::Kind::kFlush: return "flush " + BaseName(step.path);
         case Step::Kind::kReplace: return "rename " + BaseName(step.path) + " over " + BaseName(step.target);
         case Step::Kind::kRemove: return "remove " + BaseName(step.path);
+        case Step::Kind::kKeepOutOfSearchIndex: return "keep " + BaseName(step.path) + " out of the search index";
     }
     return {};
 }
@@ -57,6 +58,10 @@ public:
     void Remove(const FilePath& path) override {
         FileSystem::Remove(path);
         Record(true, {Step::Kind::kRemove, path, {}, {}});
+    }
+    void KeepOutOfSearchIndex(const FilePath& path) override {
+        FileSystem::KeepOutOfSearchIndex(path);
+        Record(true, {Step::Kind::kKeepOutOfSearchIndex, path, {}, {}});
     }
 
     std::vector<Step> steps;
@@ -109,6 +114,7 @@ public:
                 }
                 break;
             case Step::Kind::kRemove: names_.erase(step.path); break;
+            case Step::Kind::kKeepOutOfSearchIndex: break;
         }
     }
 
@@ -223,21 +229,33 @@ const SaveCase kSaveCases[] = {
 
 void PrintTo(const SaveCase& save, std::ostream* out) { *out << save.name; }
 
-class CrashConsistency : public ::testing::TestWithParam<SaveCase> {};
+std::string Described(const std::vector<Step>& steps) {
+    std::string described;
+    for (std::size_t i = 0; i < steps.size(); ++i) described += "\n  " + std::to_string(i + 1) + ". " + Describe(steps[i]);
+    return described;
+}
 
 // With the project's own INI writer every write of a save goes through the
 // files layer, so the recording is the whole save.
-TEST_P(CrashConsistency, EveryCrashLeavesTheWholeOldCardOrTheWholeNewOne) {
-    const SaveCase& save = GetParam();
-    testing::ScratchStore store;
-    const FilePath card = store.Card("c");
-    if (save.old_card_file) testing::WriteBytes(card, *save.old_card_file);
-
-    RecordingFileSystem recorder;
-    {
+class CrashConsistency : public ::testing::TestWithParam<SaveCase> {
+protected:
+    // Saves the case's card, the old card file in place first, and records
+    // the save's steps.
+    void RecordSave() {
+        const SaveCase& save = GetParam();
+        if (save.old_card_file) testing::WriteBytes(card, *save.old_card_file);
         files::FileSystemOverride recording(recorder);
         ASSERT_TRUE(SaveCard(OwnProfile(), card, "new", save.content));
     }
+
+    testing::ScratchStore store;
+    const FilePath card = store.Card("c");
+    RecordingFileSystem recorder;
+};
+
+TEST_P(CrashConsistency, EveryCrashLeavesTheWholeOldCardOrTheWholeNewOne) {
+    const SaveCase& save = GetParam();
+    ASSERT_NO_FATAL_FAILURE(RecordSave());
     const std::optional<std::string> new_card_file = ReadBytes(card);
     ASSERT_EQ(ReadCardContent(OwnProfile(), card), save.content);
 
@@ -257,15 +275,44 @@ TEST_P(CrashConsistency, EveryCrashLeavesTheWholeOldCardOrTheWholeNewOne) {
             bad += "\n  " + Shown(outcome.bytes) + " when " + outcome.how;
         }
         if (bad.empty()) continue;
-        std::string steps;
-        for (std::size_t i = 0; i < recorder.steps.size(); ++i)
-            steps += "\n  " + std::to_string(i + 1) + ". " + Describe(recorder.steps[i]);
         FAIL() << "a crash after step " << done << " of " << recorder.steps.size()
                << (done > 0 ? " (" + Describe(recorder.steps[done - 1]) + ")" : std::string())
                << " may leave the card file neither the old card " << Shown(save.old_card_file)
-               << " nor the new one " << Shown(new_card_file) << " but:" << bad << "\nThe steps:" << steps;
+               << " nor the new one " << Shown(new_card_file) << " but:" << bad
+               << "\nThe steps:" << Described(recorder.steps);
     }
     EXPECT_EQ(crashed.Written(card), new_card_file) << "the recorded steps do not make the saved card";
+}
+
+// The file that becomes the card is marked after its last write, which may
+// make it anew, and before the rename: a new card and an old one at its next
+// save. The mark itself reads back only where the file system keeps it (NTFS;
+// not natively, nor under wine, which keeps only the hidden and system
+// attributes).
+TEST_P(CrashConsistency, TheCardIsKeptOutOfTheSearchIndexBeforeTheRename) {
+    ASSERT_NO_FATAL_FAILURE(RecordSave());
+    const std::vector<Step>& steps = recorder.steps;
+    const auto rename = std::find_if(steps.begin(), steps.end(), [&](const Step& step) {
+        return step.kind == Step::Kind::kReplace && step.target == card;
+    });
+    ASSERT_NE(rename, steps.end()) << "no rename made the card:" << Described(steps);
+    const FilePath& scratch = rename->path;
+    bool marked = false;
+    for (auto step = steps.begin(); step != rename; ++step) {
+        if (step->path != scratch) continue;
+        if (step->kind == Step::Kind::kWrite) marked = false;
+        if (step->kind == Step::Kind::kKeepOutOfSearchIndex) marked = true;
+    }
+    EXPECT_TRUE(marked) << "the renamed file was not kept out of the search index after its last write:"
+                        << Described(steps);
+#ifdef _WIN32
+    const FilePath probe = store.cards() + L"\\probe.tmp";
+    testing::WriteBytes(probe, "x");
+    files::KeepOutOfSearchIndex(probe);
+    if (GetFileAttributesW(probe.c_str()) & FILE_ATTRIBUTE_NOT_CONTENT_INDEXED) {
+        EXPECT_TRUE(GetFileAttributesW(card.c_str()) & FILE_ATTRIBUTE_NOT_CONTENT_INDEXED);
+    }
+#endif
 }
 
 INSTANTIATE_TEST_SUITE_P(Saves, CrashConsistency, ::testing::ValuesIn(kSaveCases),

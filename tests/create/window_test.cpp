@@ -155,6 +155,33 @@ TEST_F(EditorWindow, BoxesHaveNoLengthLimit) {
     EXPECT_EQ(directory_.ReadCardFile("long"), CardBytes(serial, {"a"}));
 }
 
+// The content box holds the whole grid: a copy or a cut of it carries the
+// marks that keep it out of clipboard history and the cloud clipboard.
+TEST_F(EditorWindow, CopiesAndCutsOfTheContentCarryTheClipboardMarks) {
+    const std::string grid = "A1,A2\r\nB1,B2";
+    editor_.SetContent(grid);
+    ClickControl(editor_.Control(ids::编辑框_密保卡内容));
+    ASSERT_TRUE(FocusIs(ids::编辑框_密保卡内容));
+    const struct {
+        const char* way;
+        void (*copy)();
+        const char* content_after;
+    } copies[] = {
+        {"Ctrl+C", [] { PressCtrl('C'); }, "A1,A2\r\nB1,B2"},
+        // Wine's edit control cuts for Shift+Delete without a WM_CUT.
+        {"Shift+Delete", [] { PressKey(VK_DELETE, true); }, ""},
+    };
+    for (const auto& copy : copies) {
+        SCOPED_TRACE(copy.way);
+        ASSERT_TRUE(SetClipboardText("before the copy"));
+        PressCtrl('A');
+        copy.copy();
+        ASSERT_TRUE(WaitUntil([&] { return ClipboardText() == std::optional<std::string>(grid); }));
+        EXPECT_EQ(MissingClipboardMarks(), "");
+        EXPECT_TRUE(WaitUntil([&] { return editor_.Content() == copy.content_after; })) << editor_.Content();
+    }
+}
+
 TEST(EditorClosing, EndsWithExitCodeZeroAndSavesNothing) {
     ScratchDirectory directory;
     Editor editor(directory, "-c");

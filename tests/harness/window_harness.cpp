@@ -632,6 +632,7 @@ void PressDelete() { PressKey(VK_DELETE); }
 void PressAlt(char letter) { PressChord(VK_MENU, LetterKey(letter)); }
 void PressAltKey(WORD virtual_key) { PressChord(VK_MENU, virtual_key); }
 void PressCtrl(char letter) { PressChord(VK_CONTROL, LetterKey(letter)); }
+void PressCtrlKey(WORD virtual_key) { PressChord(VK_CONTROL, virtual_key); }
 
 void MoveMouseToScreen(POINT point) {
     SetCursorPos(point.x, point.y);
@@ -726,6 +727,31 @@ std::optional<std::string> ClipboardText() {
     }
     CloseClipboard();
     return text;
+}
+
+std::string MissingClipboardMarks() {
+    if (!WaitUntil([] { return OpenClipboard(nullptr) != 0; }, 2s)) return "(the clipboard could not be opened)";
+    std::string missing;
+    const struct {
+        const wchar_t* format;
+        bool holds_no;  // a DWORD 0
+    } marks[] = {
+        {L"ExcludeClipboardContentFromMonitorProcessing", false},
+        {L"CanIncludeInClipboardHistory", true},
+        {L"CanUploadToCloudClipboard", true},
+    };
+    for (const auto& mark : marks) {
+        HANDLE data = GetClipboardData(RegisterClipboardFormatW(mark.format));
+        bool present = data != nullptr;
+        if (present && mark.holds_no) {
+            const auto* value = static_cast<const DWORD*>(GlobalLock(data));
+            present = value && GlobalSize(data) >= sizeof(DWORD) && *value == 0;
+            GlobalUnlock(data);
+        }
+        if (!present) missing += (missing.empty() ? "" : ", ") + Gbk(mark.format) + (mark.holds_no ? " = 0" : "");
+    }
+    CloseClipboard();
+    return missing;
 }
 
 // ---------------------------------------------------------------------------

@@ -199,6 +199,8 @@ void PressAlt(char letter);
 void PressAltKey(WORD virtual_key);
 // Ctrl held around a letter key: Ctrl+C, Ctrl+V, Ctrl+A ...
 void PressCtrl(char letter);
+// Ctrl held around any key: Ctrl+Insert.
+void PressCtrlKey(WORD virtual_key);
 // Moves the pointer to the centre of the control (screen coordinates).
 void MoveMouseTo(HWND control);
 void MoveMouseToScreen(POINT point);
@@ -220,6 +222,11 @@ void PostImeChars(HWND control, std::string_view gbk);
 bool SetClipboardText(std::wstring_view text);
 bool SetClipboardText(std::string_view gbk);
 std::optional<std::string> ClipboardText();
+// The marks that keep the clipboard's content out of clipboard history and
+// the cloud clipboard which it lacks, named: ExcludeClipboardContentFrom-
+// MonitorProcessing, and CanIncludeInClipboardHistory and
+// CanUploadToCloudClipboard each holding a DWORD 0. Empty when it has all.
+std::string MissingClipboardMarks();
 
 // ---------------------------------------------------------------------------
 // Message boxes
