@@ -50,7 +50,9 @@ constexpr ControlLayout kLayout[] = {
 };
 
 constexpr int kWindowLeft = 50, kWindowTop = 50, kWindowWidth = 363, kWindowHeight = 275;
-constexpr DWORD kWindowStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
+// WS_CLIPCHILDREN: the window face is not painted under the controls, which
+// paint their own; under wine that takes a third off the first paint.
+constexpr DWORD kWindowStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
 
 // The hint that the status bar shows after "提示：" while the pointer is
 // over a control; the status bar itself has none and leaves the hint alone.
