@@ -29,7 +29,7 @@ std::optional<std::string> LookUpCoordinate(Profile& profile, const FilePath& ca
 
 // The query result: the prompt when fewer than 3 bytes are typed in all, the
 // serial number for 序 列 号, or the codes found in row order up to the
-// first refusal.
+// first refusal. Reads the card file once, anew at each query.
 std::string AnswerQuery(Profile& profile, const FilePath& card_file, std::string_view first,
                         std::string_view second, std::string_view third);
 std::string AnswerQuery(const FilePath& card_file, std::string_view first, std::string_view second,

@@ -1,10 +1,13 @@
 // The project's own INI layer on arbitrary file bytes and operations: no
 // crash or stray read (the sanitizers watch), a written value reads back as
-// written, and no line but the one an operation owns changes.
+// written, no line but the one an operation owns changes, Apply makes the
+// same bytes as its edits one at a time (for the operations, and for a
+// save's 27 edits made of them), and ReadValues reads what ReadValue reads.
 #include <fuzzer/FuzzedDataProvider.h>
 
 #include <cstdint>
 #include <cstdlib>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -69,6 +72,41 @@ void Check(bool condition, const char* what, const std::string& before = {}, con
     }
 }
 
+using Profile = morvane::Profile;
+
+// Apply against the same edits one at a time, both from `original`: done
+// alike, and then the same bytes; refused, and then the file untouched.
+void CheckApply(Profile& profile, const std::string& file, const std::string& original,
+                const std::vector<Profile::Edit>& edits) {
+    morvane::files::WriteAll(file, original);
+    bool all_done = true;
+    for (const Profile::Edit& edit : edits) {
+        const bool done = edit.value ? profile.WriteValue(file, edit.section, edit.key, *edit.value)
+                                     : profile.RemoveKey(file, edit.section, edit.key);
+        all_done = all_done && done;
+    }
+    std::string one_at_a_time;
+    morvane::files::ReadAll(file, one_at_a_time);
+
+    morvane::files::WriteAll(file, original);
+    const bool applied = profile.Apply(file, edits);
+    std::string after;
+    morvane::files::ReadAll(file, after);
+    Check(applied == all_done, "Apply and the edits one at a time disagree on success", original, after);
+    if (applied)
+        Check(after == one_at_a_time, "Apply made other bytes than the edits one at a time", one_at_a_time, after);
+    else
+        Check(after == original, "a refused Apply changed the file", original, after);
+}
+
+void CheckReadValues(Profile& profile, const std::string& file, const std::vector<Profile::Key>& keys) {
+    const std::vector<std::string> values = profile.ReadValues(file, keys);
+    Check(values.size() == keys.size(), "ReadValues gave another number of values");
+    for (std::size_t i = 0; i < keys.size(); ++i)
+        Check(values[i] == profile.ReadValue(file, keys[i].section, keys[i].key), "ReadValues differs from ReadValue",
+              std::string(keys[i].section) + "|" + std::string(keys[i].key), values[i]);
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -92,6 +130,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     morvane::files::WriteAll(file, original);
 
     morvane::Profile& profile = morvane::OwnProfile();
+    std::vector<Profile::Key> keys;
+    for (const char* section : kSections)
+        for (const char* key : kKeys) keys.push_back({section, key});
+    for (const Operation& operation : plan) keys.push_back({operation.section, operation.key});
+    CheckReadValues(profile, file, keys);
+
     for (const Operation& operation : plan) {
         std::string before;
         morvane::files::ReadAll(file, before);
@@ -126,5 +170,24 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             Check(KeepsOtherLines(LineTexts(before), LineTexts(after), 1, 0), "a removal changed another line", before, after);
         }
     }
+    CheckReadValues(profile, file, keys);
+
+    std::vector<Profile::Edit> edits;
+    for (const Operation& operation : plan) {
+        if (operation.kind == 1) edits.push_back({operation.section, operation.key, operation.value});
+        if (operation.kind == 2) edits.push_back({operation.section, operation.key, std::nullopt});
+    }
+    CheckApply(profile, file, original, edits);
+
+    // A save's edits: the serial number, then rows A.. from the operations'
+    // values, and every row after them removed.
+    static const std::string kRowLetters = "ABCDEFGHIJKLMNOPQRSTUVWXYZ";
+    std::vector<Profile::Edit> save{{"Info", "序列号", plan.empty() ? std::string_view() : plan.front().value}};
+    for (std::size_t row = 0; row < kRowLetters.size(); ++row) {
+        const std::string_view letter(&kRowLetters[row], 1);
+        save.push_back({"Card", letter,
+                        row < plan.size() ? std::optional<std::string_view>(plan[row].value) : std::nullopt});
+    }
+    CheckApply(profile, file, original, save);
     return 0;
 }

@@ -1,8 +1,11 @@
 // Answer a query: random coordinate texts (GBK and high bytes included)
 // against random card files. No crash, the prompt exactly when fewer than
-// three bytes are typed, and every answer made of the card's own cells.
+// three bytes are typed, every answer made of the card's own cells and the
+// same as looking the coordinates up one at a time.
 #include <fuzzer/FuzzedDataProvider.h>
 
+#include <algorithm>
+#include <array>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -45,6 +48,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         // Each cell is a piece of a row, and a row is a piece of the file.
         Check(answer.size() <= 3 * bytes.size(), "the answer is longer than three rows");
         for (char c : answer) Check(c != ',' && c != '\r' && c != '\n', "a cell holds a comma or a line break");
+        std::array<morvane::Coordinate, 3> coordinates;
+        for (int i = 0; i < 3; ++i) coordinates[i] = morvane::ParseCoordinate(texts[i]);
+        std::sort(coordinates.begin(), coordinates.end());
+        std::string one_at_a_time;
+        for (const morvane::Coordinate& coordinate : coordinates) {
+            const std::optional<std::string> cell = morvane::LookUpCoordinate(profile, file, coordinate);
+            if (!cell) break;
+            one_at_a_time += *cell;
+        }
+        Check(answer == one_at_a_time, "the answer differs from the coordinates looked up one at a time");
     }
     return 0;
 }

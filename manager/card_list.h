@@ -18,7 +18,8 @@ bool IsCardFileName(std::wstring_view long_name, bool is_directory);
 std::wstring CardNameOf(std::wstring_view file_name);
 
 // The card names in the card store of `program_directory`, in the order
-// the directory search returns them; empty when there is no card store.
+// Explorer shows file names (StrCmpLogicalW: card2 before card10, letters
+// without regard to case); empty when there is no card store.
 std::vector<std::wstring> ListCardNames(FilePathView program_directory);
 
 }  // namespace morvane::manager

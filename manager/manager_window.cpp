@@ -19,13 +19,13 @@ namespace morvane::manager {
 
 namespace {
 
-// Ctrl and Shift clicks select several cards; sorted, because the order in
-// which a directory search returns files is that of the file system (FAT
-// gives creation order, others a hash order), and a card is found faster in
-// a list that reads alphabetically. The rectangle is kept exactly, not
-// rounded down to whole rows.
-constexpr DWORD kListOptions =
-    WS_TABSTOP | WS_VSCROLL | LBS_EXTENDEDSEL | LBS_SORT | LBS_NOINTEGRALHEIGHT | LBS_HASSTRINGS;
+// Ctrl and Shift clicks select several cards. Not LBS_SORT: the names come
+// sorted as Explorer shows them (a directory search returns them in the
+// file system's order: creation order on FAT, a hash order elsewhere),
+// which the list box's own comparison would undo (card10 before card2),
+// comparing each name with others as it is added. The rectangle is kept
+// exactly, not rounded down to whole rows.
+constexpr DWORD kListOptions = WS_TABSTOP | WS_VSCROLL | LBS_EXTENDEDSEL | LBS_NOINTEGRALHEIGHT | LBS_HASSTRINGS;
 constexpr DWORD kButtonOptions = WS_TABSTOP | BS_PUSHBUTTON | BS_CENTER;
 // A status bar lays itself along the client area's bottom edge, full width;
 // the rectangle below is where that puts it in the window's outer size.

@@ -137,6 +137,15 @@ TEST_F(ManagerTest, ListsNamesWithBlanksAndChineseAsTheyAre) {
     EXPECT_EQ(entries, expected);
 }
 
+// Explorer's order: numbers by their value, letters without regard to case,
+// whatever order the files were made (and so, on some file systems, found) in.
+TEST_F(ManagerTest, ListsNamesInTheOrderExplorerShowsThem) {
+    const std::vector<std::string> shown = {"alpha", "Beta", "card1", "card2", "Card3", "card10", "卡9", "卡10"};
+    WriteCards(std::vector<std::string>(shown.rbegin(), shown.rend()));
+    StartManager();
+    EXPECT_EQ(Entries(), shown);
+}
+
 class ManagerWithoutCardStoreTest : public ManagerTest {
 protected:
     ManagerWithoutCardStoreTest() : ManagerTest(ScratchDirectory::CardStore::kAbsent) {}
