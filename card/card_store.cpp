@@ -20,7 +20,8 @@ std::string RowLetter(int row_number) { return std::string(RowKey(row_number)); 
 bool CardFileExists(const FilePath& card_file) { return files::IsRegularFile(card_file); }
 
 std::string ReadSerialNumber(const FilePath& card_file) {
-    return OwnProfile().ReadValue(card_file, kInfoSection, kSerialNumberKey);
+    const Profile::Key serial_number{kInfoSection, kSerialNumberKey};
+    return std::move(ReadOwnProfile(card_file, std::span(&serial_number, 1)).front());
 }
 
 std::string ReadCardContent(Profile& profile, const FilePath& card_file) {

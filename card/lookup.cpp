@@ -47,13 +47,20 @@ std::optional<std::string> LookUpCoordinate(Profile& profile, const FilePath& ca
     return CellOf(profile.ReadValue(card_file, kCardSection, key), coordinate.cell_number);
 }
 
-std::string AnswerQuery(Profile& profile, const FilePath& card_file, std::string_view first,
-                        std::string_view second, std::string_view third) {
+namespace {
+
+// `read_values` reads the card file's values of the keys it is given, once.
+template <typename ReadValues>
+std::string Answer(const ReadValues& read_values, std::string_view first, std::string_view second,
+                   std::string_view third) {
     if (first.size() + second.size() + third.size() < 3) return std::string(kQueryPrompt);
 
     std::string joined;
     joined.append(first).append(second).append(third);
-    if (joined == kSerialNumberQuery) return profile.ReadValue(card_file, kInfoSection, kSerialNumberKey);
+    if (joined == kSerialNumberQuery) {
+        const Profile::Key serial_number{kInfoSection, kSerialNumberKey};
+        return std::move(read_values(std::span(&serial_number, 1)).front());
+    }
 
     std::array<Coordinate, 3> coordinates = {ParseCoordinate(first), ParseCoordinate(second), ParseCoordinate(third)};
     std::sort(coordinates.begin(), coordinates.end());
@@ -68,7 +75,7 @@ std::string AnswerQuery(Profile& profile, const FilePath& card_file, std::string
         rows.push_back({kCardSection, std::string_view(&letters[index], 1)});
     }
     if (rows.empty()) return {};
-    const std::vector<std::string> values = profile.ReadValues(card_file, rows);
+    const std::vector<std::string> values = read_values(std::span<const Profile::Key>(rows));
     std::string result;
     for (std::size_t i = 0; i < values.size(); ++i) {
         std::optional<std::string> cell = CellOf(values[i], coordinates[i].cell_number);
@@ -78,9 +85,18 @@ std::string AnswerQuery(Profile& profile, const FilePath& card_file, std::string
     return result;
 }
 
+}  // namespace
+
+std::string AnswerQuery(Profile& profile, const FilePath& card_file, std::string_view first,
+                        std::string_view second, std::string_view third) {
+    return Answer([&](std::span<const Profile::Key> keys) { return profile.ReadValues(card_file, keys); }, first,
+                  second, third);
+}
+
 std::string AnswerQuery(const FilePath& card_file, std::string_view first, std::string_view second,
                         std::string_view third) {
-    return AnswerQuery(OwnProfile(), card_file, first, second, third);
+    return Answer([&](std::span<const Profile::Key> keys) { return ReadOwnProfile(card_file, keys); }, first,
+                  second, third);
 }
 
 }  // namespace morvane

@@ -60,6 +60,10 @@ public:
 // text into other bytes, while this one keeps the bytes it is given.
 Profile& OwnProfile();
 
+// What OwnProfile().ReadValues gives, for code that only reads: it links
+// none of the writer, which the query window never uses.
+std::vector<std::string> ReadOwnProfile(const FilePath& file, std::span<const Profile::Key> keys);
+
 // The longest value the platform's writer stores whole: wine turns the text
 // into a counted UTF-16 string whose 16-bit byte count wraps past this (a
 // 1 MiB row came back as its first 3 bytes) or crashes at 32767. The own

@@ -190,11 +190,7 @@ public:
     }
 
     std::vector<std::string> ReadValues(const FilePath& file, std::span<const Key> keys) override {
-        std::vector<std::string> values(keys.size());
-        const std::optional<FileText> file_text = LoadText(file, Use::kRead);
-        if (!file_text) return values;
-        for (std::size_t i = 0; i < keys.size(); ++i) values[i] = FindValue(file_text->gbk, keys[i].section, keys[i].key);
-        return values;
+        return ReadOwnProfile(file, keys);
     }
 
     bool WriteValue(const FilePath& file, std::string_view section, std::string_view key,
@@ -253,6 +249,14 @@ bool Profile::Apply(const FilePath& file, std::span<const Edit> edits) {
         if (!done) return false;
     }
     return true;
+}
+
+std::vector<std::string> ReadOwnProfile(const FilePath& file, std::span<const Profile::Key> keys) {
+    std::vector<std::string> values(keys.size());
+    const std::optional<FileText> file_text = LoadText(file, Use::kRead);
+    if (!file_text) return values;
+    for (std::size_t i = 0; i < keys.size(); ++i) values[i] = FindValue(file_text->gbk, keys[i].section, keys[i].key);
+    return values;
 }
 
 Profile& OwnProfile() {

@@ -44,6 +44,12 @@ void* operator new(std::size_t size) {
     std::abort();
 }
 void* operator new[](std::size_t size) { return operator new(size); }
+// The library's own would call the throwing one inside a try block (the
+// temporary buffer of std::stable_sort asks for memory so).
+void* operator new(std::size_t size, const std::nothrow_t&) noexcept { return std::malloc(size ? size : 1); }
+void* operator new[](std::size_t size, const std::nothrow_t&) noexcept { return std::malloc(size ? size : 1); }
+void operator delete(void* memory, const std::nothrow_t&) noexcept { std::free(memory); }
+void operator delete[](void* memory, const std::nothrow_t&) noexcept { std::free(memory); }
 void operator delete(void* memory) noexcept { std::free(memory); }
 void operator delete[](void* memory) noexcept { std::free(memory); }
 void operator delete(void* memory, std::size_t) noexcept { std::free(memory); }
