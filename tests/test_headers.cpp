@@ -1,0 +1,1 @@
+// Only the owner of the test files' precompiled headers.
