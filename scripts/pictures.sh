@@ -25,7 +25,8 @@ case $dpi in
     ''|*[!0-9]*) echo "pictures: --dpi takes a number of dots per inch, not '$dpi'" >&2; exit 2 ;;
 esac
 
-bash scripts/setup.sh
+# Started by run.sh, which has run the setup and said what it could not do.
+[ -n "${MORVANE_SETUP_DONE:-}" ] || bash scripts/setup.sh
 source scripts/wine.sh
 windows_arch_choose
 build=${MORVANE_BUILD_DIR:-$root/build/$WINDOWS_PRESET}

@@ -15,7 +15,7 @@ root=$(pwd)
 bash scripts/setup.sh
 if [ -z "${DISPLAY:-}" ] || ! xdpyinfo >/dev/null 2>&1; then
     echo "run: no display; taking pictures of the windows inside a private Xvfb"
-    exec bash scripts/pictures.sh
+    MORVANE_SETUP_DONE=1 exec bash scripts/pictures.sh
 fi
 source scripts/wine.sh
 windows_arch_choose
