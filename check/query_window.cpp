@@ -49,9 +49,6 @@ constexpr ControlLayout kLayout[] = {
 constexpr int kCoordinateBoxes[] = {编辑框_坐标1, 编辑框_坐标2, 编辑框_坐标3};
 
 constexpr int kWindowLeft = 50, kWindowTop = 50, kWindowWidth = 157, kWindowHeight = 160;
-// WS_CLIPCHILDREN: the window face is not painted under the controls, which
-// paint their own; under wine that takes a third off the first paint.
-constexpr DWORD kWindowStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
 
 constexpr wchar_t kLoadFailureText[] = L"读入密保卡失败！\r\n点击确定按钮退出程序！";
 constexpr wchar_t kLoadFailureTitle[] = L"密保卡查询";
@@ -158,7 +155,7 @@ LRESULT CALLBACK QueryWindowProc(HWND window, UINT message, WPARAM wParam, LPARA
 
 }  // namespace
 
-const ProgramWindow kQueryWindow = {kWindowClass,  QueryWindowProc, IDI_CHECK, L"", kWindowStyle,
+const ProgramWindow kQueryWindow = {kWindowClass,  QueryWindowProc, IDI_CHECK, L"", kProgramWindowStyle,
                                     {kWindowLeft, kWindowTop}, {kWindowWidth, kWindowHeight}, ICC_STANDARD_CLASSES};
 
 }  // namespace morvane::check

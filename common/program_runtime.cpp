@@ -38,16 +38,23 @@ void __verbose_terminate_handler() { std::abort(); }
 
 }  // namespace __gnu_cxx
 
+namespace {
+
+// Each allocation, even of no bytes, is a pointer of its own.
+void* Allocate(std::size_t size) noexcept { return std::malloc(size ? size : 1); }
+
+}  // namespace
+
 // A program out of memory cannot go on: nothing of it is written half.
 void* operator new(std::size_t size) {
-    if (void* memory = std::malloc(size ? size : 1)) return memory;
+    if (void* memory = Allocate(size)) return memory;
     std::abort();
 }
 void* operator new[](std::size_t size) { return operator new(size); }
 // The library's own would call the throwing one inside a try block (the
 // temporary buffer of std::stable_sort asks for memory so).
-void* operator new(std::size_t size, const std::nothrow_t&) noexcept { return std::malloc(size ? size : 1); }
-void* operator new[](std::size_t size, const std::nothrow_t&) noexcept { return std::malloc(size ? size : 1); }
+void* operator new(std::size_t size, const std::nothrow_t&) noexcept { return Allocate(size); }
+void* operator new[](std::size_t size, const std::nothrow_t&) noexcept { return Allocate(size); }
 void operator delete(void* memory, const std::nothrow_t&) noexcept { std::free(memory); }
 void operator delete[](void* memory, const std::nothrow_t&) noexcept { std::free(memory); }
 void operator delete(void* memory) noexcept { std::free(memory); }

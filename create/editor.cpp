@@ -42,9 +42,6 @@ constexpr ControlLayout kLayout[] = {
 };
 
 constexpr int kWindowLeft = 50, kWindowTop = 50, kWindowWidth = 433, kWindowHeight = 384;
-// WS_CLIPCHILDREN: the window face is not painted under the controls, which
-// paint their own; under wine that takes a third off the first paint.
-constexpr DWORD kWindowStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
 
 // Set once by the start-up.
 bool edit_mode = false;
@@ -177,7 +174,7 @@ LRESULT CALLBACK EditorProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
 
 }  // namespace
 
-const ProgramWindow kEditorWindow = {kWindowClass,  EditorProc, IDI_CREATE, L"", kWindowStyle,
+const ProgramWindow kEditorWindow = {kWindowClass,  EditorProc, IDI_CREATE, L"", kProgramWindowStyle,
                                      {kWindowLeft, kWindowTop}, {kWindowWidth, kWindowHeight}, ICC_STANDARD_CLASSES};
 
 }  // namespace morvane::create

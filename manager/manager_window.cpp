@@ -50,9 +50,6 @@ constexpr ControlLayout kLayout[] = {
 };
 
 constexpr int kWindowLeft = 50, kWindowTop = 50, kWindowWidth = 363, kWindowHeight = 275;
-// WS_CLIPCHILDREN: the window face is not painted under the controls, which
-// paint their own; under wine that takes a third off the first paint.
-constexpr DWORD kWindowStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
 
 // The hint that the status bar shows after "提示：" while the pointer is
 // over a control; the status bar itself has none and leaves the hint alone.
@@ -234,7 +231,7 @@ LRESULT CALLBACK ManagerWindowProc(HWND window, UINT message, WPARAM wParam, LPA
 
 }  // namespace
 
-const ProgramWindow kManagerWindow = {kWindowClass,  ManagerWindowProc, IDI_MANAGER, kWindowTitle, kWindowStyle,
+const ProgramWindow kManagerWindow = {kWindowClass,  ManagerWindowProc, IDI_MANAGER, kWindowTitle, kProgramWindowStyle,
                                       {kWindowLeft, kWindowTop}, {kWindowWidth, kWindowHeight},
                                       ICC_STANDARD_CLASSES | ICC_BAR_CLASSES};
 
