@@ -32,9 +32,13 @@ optional_note=$root/build/.optional-packages-missing
 # give the code pages 1252, 950 and 65001.
 locales=(zh_CN en_US zh_TW hi_IN)
 ensure_locale() {
-    local name missing=0
+    local name missing=0 generated
+    # Read once, not piped into grep -q: under pipefail a grep that stops at
+    # its match can make locale fail with SIGPIPE, and every locale would be
+    # generated again (seconds) at each run.
+    generated=$(locale -a 2>/dev/null || true)
     for name in "${locales[@]}"; do
-        locale -a 2>/dev/null | grep -qix "$name.utf8" && continue
+        grep -qix "$name.utf8" <<<"$generated" && continue
         missing=1
         sed -i "s/^# *$name.UTF-8 UTF-8/$name.UTF-8 UTF-8/" /etc/locale.gen
         grep -q "^$name.UTF-8 UTF-8" /etc/locale.gen || echo "$name.UTF-8 UTF-8" >>/etc/locale.gen

@@ -62,6 +62,9 @@ esac
 EOF
 printf '#!/bin/bash\necho 0\n' >"$work/bin/id"
 printf '#!/bin/bash\nprintf "%%s\\n" zh_CN.utf8 en_US.utf8 zh_TW.utf8 hi_IN.utf8\n' >"$work/bin/locale"
+# The locales are all there: a setup that generates them anyway (seconds, and
+# a change of the machine's /etc/locale.gen) is caught.
+printf '#!/bin/bash\necho "locale-gen" >>"$FAKE_STATE/locale-gen"\n' >"$work/bin/locale-gen"
 chmod +x "$work/bin/"*
 
 failures=0
@@ -102,6 +105,7 @@ for row in "${cases[@]}"; do
     # Every line is the setup's own: apt's output stays in its log, but for a
     # failure that ends the setup.
     [ "$expected_status" = 0 ] && [ -n "$output" ] && grep -qv '^setup: ' <<<"$output" && problems+=("printed apt's output")
+    [ -e "$state/locale-gen" ] && problems+=("generated the locales, which are there")
     grep -q 'Lock::Timeout=[1-9]' "$state/calls" 2>/dev/null || [ "$calls" = 0 ] || problems+=("no wait for the package lock")
     if [[ $failing == *FAKE_X86_FAILS* && $expected_status == 0 ]]; then
         grep -q 'held broken packages' "$work/tree/build/.optional-packages-missing" 2>/dev/null || problems+=("apt's reason not kept for the test command's first line")
