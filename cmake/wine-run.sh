@@ -86,6 +86,15 @@ export WINELOADER=$loader
 export WINEPREFIX=$prefix
 export WINEDEBUG=-all
 export LC_ALL=${MORVANE_WINE_LOCALE:-zh_CN.UTF-8}
+# wine's Recycle Bin is the XDG trash of XDG_DATA_HOME: a prefix of the
+# project's own has a bin of its own, so that what its programs delete fills
+# no user's trash. The one on the user's own display (--window-manager)
+# keeps the user's, where the user looks for a deleted card. wine makes the
+# bin's folders, but not the one they lie in.
+if [ "$managed" = N ]; then
+    export XDG_DATA_HOME=$prefix/xdg-data
+    mkdir -p "$XDG_DATA_HOME" || exit
+fi
 # No menu builder: wine starts it for every shortcut a program saves, to
 # copy it into the Linux desktop's menus, and it outlives the program. Once it
 # hung, holding the test's output open, and ctest waited 13 minutes for it.

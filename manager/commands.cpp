@@ -2,6 +2,7 @@
 
 #include <windows.h>
 #include <objbase.h>
+#include <shellapi.h>
 #include <shlobj.h>
 #include <shobjidl.h>
 
@@ -43,9 +44,38 @@ bool StartProgram(FilePathView program_directory, std::wstring_view program, std
     return true;
 }
 
-bool DeleteCardFile(FilePathView program_directory, std::wstring_view card_name) {
+namespace {
+
+bool IsGone(const FilePath& file) {
+    if (GetFileAttributesW(file.c_str()) != INVALID_FILE_ATTRIBUTES) return false;
+    const DWORD error = GetLastError();
+    return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
+}
+
+}  // namespace
+
+CardDeletion DeleteCardFile(HWND owner, FilePathView program_directory, std::wstring_view card_name) {
     const std::optional<FilePath> card_file = CardFilePath(program_directory, card_name);
-    return card_file && DeleteFileW(card_file->c_str());
+    if (!card_file) return CardDeletion::kFailed;
+    // The shell would take what DeleteFileW refused: a card its owner made
+    // read-only (after a question of its own, which no flag here lets it
+    // ask), and a directory of a card file's name, with all in it.
+    const DWORD attributes = GetFileAttributesW(card_file->c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_READONLY)))
+        return CardDeletion::kFailed;
+    // A list of paths, each ended by a NUL, and the list by one more.
+    const FilePath from = *card_file + L'\0';
+    SHFILEOPSTRUCTW operation{};
+    operation.hwnd = owner;
+    operation.wFunc = FO_DELETE;
+    operation.pFrom = from.c_str();
+    operation.fFlags = FOF_ALLOWUNDO | FOF_SILENT | FOF_NOCONFIRMATION | FOF_NOERRORUI | FOF_WANTNUKEWARNING;
+    SHFileOperationW(&operation);
+    // The file itself says what happened: the shell's result codes differ
+    // between versions, and a success that left the card would be no
+    // success to the user.
+    if (IsGone(*card_file)) return CardDeletion::kDeleted;
+    return operation.fAnyOperationsAborted ? CardDeletion::kKept : CardDeletion::kFailed;
 }
 
 FilePath DesktopShortcutPath(std::wstring_view card_name) {

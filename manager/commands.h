@@ -1,6 +1,9 @@
 #pragma once
 // What the manager's buttons do outside its window: start the other
-// programs, delete card files, put a shortcut on the desktop.
+// programs, send card files to the Recycle Bin, put a shortcut on the
+// desktop.
+#include <windows.h>
+
 #include <string>
 #include <string_view>
 
@@ -22,9 +25,19 @@ std::wstring CreateCommandLine();                            // create.exe -c
 // not wait and sets no current directory. False when it cannot start.
 bool StartProgram(FilePathView program_directory, std::wstring_view program, std::wstring command_line);
 
-// Deletes the card file of `card_name`; false when it is not there, cannot
-// be deleted, or the name cannot be a card file's name.
-bool DeleteCardFile(FilePathView program_directory, std::wstring_view card_name);
+// What became of a card file that the delete command sent away.
+enum class CardDeletion {
+    kDeleted,  // in the Recycle Bin; or, where the bin could not take it, deleted after the user said Yes
+    kKept,     // the bin could not take it and the user said No: the file stays
+    kFailed,   // not there, read-only, a directory, in use, access denied, or not a card file's name
+};
+
+// Sends the card file of `card_name` to the Recycle Bin, quietly: no
+// progress, no question, no error box of the shell's own, but for the
+// shell's question, owned by `owner`, before a card is deleted for good
+// where the bin cannot take it (a drive without one, the bin turned off or
+// too small). A read-only card file fails, as it would for DeleteFileW.
+CardDeletion DeleteCardFile(HWND owner, FilePathView program_directory, std::wstring_view card_name);
 
 // Desktop directory + "\" + card name + ".lnk": a shortcut to check.exe in
 // the program directory with the card name as its arguments, replacing an

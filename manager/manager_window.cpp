@@ -135,8 +135,10 @@ void EditCard(HWND window) {
         StartProgram(program_directory, L"create.exe", EditCommandLine(*card));
 }
 
-// Deletes exactly the cards selected when the command began, top first;
-// the first failure stops it, and what was deleted before stays deleted.
+// Sends exactly the cards selected when the command began to the Recycle
+// Bin, top first. The first card that cannot go stops it, and what went
+// before stays gone; a card the user keeps at the shell's question (its
+// drive has no bin) stops it too, without a word.
 void DeleteCards(HWND window) {
     std::optional<std::vector<int>> selected = GuardedSelection(window, kDeleteGuard);
     if (!selected) return;
@@ -145,9 +147,12 @@ void DeleteCards(HWND window) {
     for (int index : *selected) cards.push_back(EntryText(list, index));
     int removed = 0;
     for (std::size_t i = 0; i < cards.size(); ++i) {
-        if (!DeleteCardFile(program_directory, cards[i])) {
-            MessageBoxW(window, L"删除失败！", L"删除密保卡", MB_OK | MB_ICONERROR);
-            return;
+        switch (DeleteCardFile(window, program_directory, cards[i])) {
+            case CardDeletion::kDeleted: break;
+            case CardDeletion::kKept: return;
+            case CardDeletion::kFailed:
+                MessageBoxW(window, L"删除失败！", L"删除密保卡", MB_OK | MB_ICONERROR);
+                return;
         }
         // Each earlier removal has moved this entry up by one.
         SendMessageW(list, LB_DELETESTRING, static_cast<WPARAM>((*selected)[i] - removed), 0);

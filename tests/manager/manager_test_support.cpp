@@ -1,9 +1,13 @@
 #include "manager_test_support.h"
 
 #include <commctrl.h>
+#include <shellapi.h>
+#include <shlobj.h>
+#include <shlwapi.h>
 #include <tlhelp32.h>
 
 #include <algorithm>
+#include <memory>
 
 namespace morvane::test {
 
@@ -31,7 +35,102 @@ std::string ProgramPathOf(DWORD process_id) {
 
 std::string DirectoryOf(const std::string& path) { return path.substr(0, path.find_last_of('\\')); }
 
+struct Releaser {
+    void operator()(IUnknown* object) const { object->Release(); }
+};
+template <typename Interface>
+using ComPointer = std::unique_ptr<Interface, Releaser>;
+
+struct ItemIdFreer {
+    void operator()(ITEMIDLIST* item) const { CoTaskMemFree(item); }
+};
+using ItemId = std::unique_ptr<ITEMIDLIST, ItemIdFreer>;
+
+// The Recycle Bin's shell folder and its items; empty on failure.
+struct RecycleBinFolder {
+    ComPointer<IShellFolder2> folder;
+    std::vector<ItemId> items;
+};
+
+RecycleBinFolder OpenRecycleBin() {
+    RecycleBinFolder bin;
+    IShellFolder* desktop = nullptr;
+    if (FAILED(SHGetDesktopFolder(&desktop))) return bin;
+    ComPointer<IShellFolder> desktop_folder(desktop);
+    ITEMIDLIST* location = nullptr;
+    if (FAILED(SHGetSpecialFolderLocation(nullptr, CSIDL_BITBUCKET, &location))) return bin;
+    ItemId bin_location(location);
+    IShellFolder2* folder = nullptr;
+    if (FAILED(desktop_folder->BindToObject(bin_location.get(), nullptr, IID_IShellFolder2,
+                                            reinterpret_cast<void**>(&folder))))
+        return bin;
+    bin.folder.reset(folder);
+    IEnumIDList* raw_items = nullptr;
+    if (bin.folder->EnumObjects(nullptr, SHCONTF_FOLDERS | SHCONTF_NONFOLDERS, &raw_items) != S_OK) return bin;
+    ComPointer<IEnumIDList> items(raw_items);
+    ITEMIDLIST* item = nullptr;
+    while (items->Next(1, &item, nullptr) == S_OK) bin.items.emplace_back(item);
+    return bin;
+}
+
+std::string Column(IShellFolder2& folder, const ITEMIDLIST* item, UINT column) {
+    SHELLDETAILS details{};
+    wchar_t text[MAX_PATH * 2] = {};
+    if (FAILED(folder.GetDetailsOf(item, column, &details)) ||
+        FAILED(StrRetToBufW(&details.str, item, text, static_cast<UINT>(std::size(text)))))
+        return {};
+    return Gbk(text);
+}
+
 }  // namespace
+
+std::vector<RecycledFile> RecycleBinFiles() {
+    std::vector<RecycledFile> files;
+    RecycleBinFolder bin = OpenRecycleBin();
+    constexpr UINT kNameColumn = 0, kOriginalLocationColumn = 1;
+    for (const ItemId& item : bin.items)
+        files.push_back({Column(*bin.folder, item.get(), kNameColumn),
+                         Column(*bin.folder, item.get(), kOriginalLocationColumn)});
+    std::sort(files.begin(), files.end(), [](const RecycledFile& a, const RecycledFile& b) { return a.name < b.name; });
+    return files;
+}
+
+void PrintTo(const RecycledFile& file, std::ostream* out) {
+    *out << Utf8Of(file.name) << " from " << Utf8Of(file.original_folder);
+}
+
+bool EmptyRecycleBin() {
+    // Emptying an empty bin fails under wine.
+    if (RecycleBinFiles().empty()) return true;
+    SHEmptyRecycleBinW(nullptr, nullptr, SHERB_NOCONFIRMATION | SHERB_NOPROGRESSUI | SHERB_NOSOUND);
+    return RecycleBinFiles().empty();
+}
+
+bool RestoreRecycleBin() {
+    RecycleBinFolder bin = OpenRecycleBin();
+    for (const ItemId& item : bin.items) {
+        const ITEMIDLIST* items[] = {item.get()};
+        IContextMenu* raw_menu = nullptr;
+        if (FAILED(bin.folder->GetUIObjectOf(nullptr, 1, items, IID_IContextMenu, nullptr,
+                                             reinterpret_cast<void**>(&raw_menu))))
+            return false;
+        ComPointer<IContextMenu> menu(raw_menu);
+        HMENU popup = CreatePopupMenu();
+        constexpr UINT kFirstCommand = 1;
+        const bool restored = SUCCEEDED(menu->QueryContextMenu(popup, 0, kFirstCommand, 0x7FFF, CMF_NORMAL)) &&
+                              [&] {
+                                  const UINT restore = GetMenuItemID(popup, 0);
+                                  CMINVOKECOMMANDINFO command{};
+                                  command.cbSize = sizeof command;
+                                  command.lpVerb = MAKEINTRESOURCEA(restore - kFirstCommand);
+                                  command.nShow = SW_SHOWNORMAL;
+                                  return restore != static_cast<UINT>(-1) && SUCCEEDED(menu->InvokeCommand(&command));
+                              }();
+        DestroyMenu(popup);
+        if (!restored) return false;
+    }
+    return true;
+}
 
 struct WindowSearch {
     const std::string* program_path;

@@ -5,6 +5,7 @@
 // and double clicks.
 #include <windows.h>
 
+#include <ostream>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -46,6 +47,24 @@ private:
     DWORD type_ = REG_EXPAND_SZ;
     std::vector<BYTE> old_value_;
 };
+
+// The Recycle Bin as Explorer lists it, through the shell's own folder of
+// it: each item's name and the folder it was deleted from (its "Original
+// Location" column), both GBK. Under wine the bin is the XDG trash of
+// XDG_DATA_HOME, which the tests' prefixes have of their own.
+struct RecycledFile {
+    std::string name;
+    std::string original_folder;
+    bool operator==(const RecycledFile&) const = default;
+};
+void PrintTo(const RecycledFile& file, std::ostream* out);
+std::vector<RecycledFile> RecycleBinFiles();
+// Empties the bin without a question, so that a test sees only what it put
+// there.
+bool EmptyRecycleBin();
+// Every item of the bin put back where it was deleted from, by the first
+// command of its context menu, Restore, as a user restores it.
+bool RestoreRecycleBin();
 
 // A list entry's text, as GBK.
 std::string ListEntryText(HWND list, int index);

@@ -234,7 +234,28 @@ INSTANTIATE_TEST_SUITE_P(Commands, ManagerGuardTest,
 
 // --- delete ------------------------------------------------------------
 
-TEST_F(ManagerTest, DeleteRemovesExactlyTheSelectedCardsAndEntries) {
+// Delete sends the cards to the Recycle Bin, which each test starts empty.
+class ManagerDeleteTest : public ManagerTest {
+protected:
+    void SetUp() override {
+        CoInitialize(nullptr);
+        ASSERT_TRUE(EmptyRecycleBin());
+    }
+    void TearDown() override {
+        ManagerTest::TearDown();
+        EmptyRecycleBin();
+        CoUninitialize();
+    }
+
+    // The bin's items, each deleted from this test's card store.
+    std::vector<RecycledFile> Recycled(std::initializer_list<const char*> file_names) const {
+        std::vector<RecycledFile> files;
+        for (const char* name : file_names) files.push_back({name, directory_.CardStorePath()});
+        return files;
+    }
+};
+
+TEST_F(ManagerDeleteTest, SendsExactlyTheSelectedCardsToTheRecycleBinFromWhereTheyComeBack) {
     WriteCards({"c1", "c2", "c3", "c4", "c5", "c6", "c7"});
     StartManager();
     Select({2, 5});
@@ -244,12 +265,59 @@ TEST_F(ManagerTest, DeleteRemovesExactlyTheSelectedCardsAndEntries) {
     EXPECT_EQ(directory_.CardFileNames(),
               (std::vector<std::string>{"c1.ini", "c2.ini", "c4.ini", "c5.ini", "c7.ini"}));
     ExpectNoMessageBox();
+    EXPECT_EQ(RecycleBinFiles(), Recycled({"c3.ini", "c6.ini"}));
+
+    manager_.reset();
+    ASSERT_TRUE(RestoreRecycleBin());
+    EXPECT_TRUE(RecycleBinFiles().empty());
+    EXPECT_EQ(directory_.ReadCardFile("c3"), kCardBytes);
+    EXPECT_EQ(directory_.ReadCardFile("c6"), kCardBytes);
+    StartManager();
+    EXPECT_EQ(Entries(), (std::vector<std::string>{"c1", "c2", "c3", "c4", "c5", "c6", "c7"}));
 }
 
-TEST_F(ManagerTest, DeleteStopsAtTheFirstCardThatCannotBeDeleted) {
+// Where the bin cannot take a card, the shell asks before deleting it for
+// good: Yes deletes it, No keeps it and the cards after it. Under wine a
+// process whose XDG_DATA_HOME cannot hold a trash has no bin, as a drive
+// without one has none on Windows.
+TEST_F(ManagerDeleteTest, WithoutABinAsksAndDeletesForGoodOnlyWhatTheUserSaysYesTo) {
+    WriteCards({"c1", "c2", "c3", "c4"});
+    std::wstring data_home(MAX_PATH, L'\0');
+    data_home.resize(GetEnvironmentVariableW(L"XDG_DATA_HOME", data_home.data(), MAX_PATH));
+    SetEnvironmentVariableW(L"XDG_DATA_HOME", L"/dev/null/no-trash");
+    StartManager();
+    SetEnvironmentVariableW(L"XDG_DATA_HOME", data_home.empty() ? nullptr : data_home.c_str());
+    Select({1, 2});
+    Click(按钮4);
+    auto answer = [&](int button) {
+        HWND question = manager_->WaitForDialog();
+        ASSERT_TRUE(question);
+        ASSERT_TRUE(GetDlgItem(question, button));
+        ASSERT_TRUE(BringToForeground(question));
+        ClickControl(GetDlgItem(question, button));
+        EXPECT_TRUE(WaitUntil([&] { return !IsWindow(question); }));
+    };
+    answer(IDYES);
+    EXPECT_TRUE(WaitUntil([&] { return Entries().size() == 3; }));
+    answer(IDNO);
+    ExpectNoMessageBox();
+    EXPECT_EQ(Entries(), (std::vector<std::string>{"c1", "c3", "c4"}));
+    EXPECT_EQ(directory_.CardFileNames(), (std::vector<std::string>{"c1.ini", "c3.ini", "c4.ini"}));
+    EXPECT_TRUE(RecycleBinFiles().empty());
+}
+
+// How the third of the selected cards cannot be deleted.
+struct UndeletableCard {
+    const char* name;
+    bool (*make_undeletable)(const ScratchDirectory& directory, const char* card);
+};
+
+class ManagerDeleteFailureTest : public ManagerDeleteTest, public ::testing::WithParamInterface<UndeletableCard> {};
+
+TEST_P(ManagerDeleteFailureTest, StopsAtTheFirstCardThatCannotBeDeleted) {
     WriteCards({"c1", "c2", "c3", "c4", "c5"});
     StartManager();
-    ASSERT_TRUE(directory_.DeleteCardFile("c3"));
+    ASSERT_TRUE(GetParam().make_undeletable(directory_, "c3"));
     Select({1, 2, 3});
     Click(按钮4);
     auto box = WaitForMessageBox(*manager_);
@@ -259,10 +327,25 @@ TEST_F(ManagerTest, DeleteStopsAtTheFirstCardThatCannotBeDeleted) {
     EXPECT_EQ(box->icon, MessageBoxIcon::kError) << NameOf(box->icon);
     EXPECT_TRUE(DismissMessageBox(box->window));
     EXPECT_EQ(Entries(), (std::vector<std::string>{"c1", "c3", "c4", "c5"}));
-    EXPECT_EQ(directory_.CardFileNames(), (std::vector<std::string>{"c1.ini", "c4.ini", "c5.ini"}));
+    EXPECT_TRUE(directory_.CardFileExists("c4"));
+    EXPECT_EQ(RecycleBinFiles(), Recycled({"c2.ini"}));
+    SetFileAttributesW(Wide(directory_.CardFilePath("c3")).c_str(), FILE_ATTRIBUTE_NORMAL);
 }
 
-TEST_F(ManagerTest, AltDDeletesAsAClickDoes) {
+INSTANTIATE_TEST_SUITE_P(
+    Delete, ManagerDeleteFailureTest,
+    ::testing::Values(
+        UndeletableCard{"AlreadyGone",
+                        [](const ScratchDirectory& directory, const char* card) { return directory.DeleteCardFile(card); }},
+        // Its owner protects it so; the shell would recycle it without a word.
+        UndeletableCard{"ReadOnly",
+                        [](const ScratchDirectory& directory, const char* card) {
+                            return SetFileAttributesW(Wide(directory.CardFilePath(card)).c_str(),
+                                                      FILE_ATTRIBUTE_READONLY) != 0;
+                        }}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(ManagerDeleteTest, AltDDeletesAsAClickDoes) {
     WriteCards({"a", "b", "c"});
     StartManager();
     Select({0, 2});
@@ -273,7 +356,7 @@ TEST_F(ManagerTest, AltDDeletesAsAClickDoes) {
     EXPECT_EQ(directory_.CardFileNames(), (std::vector<std::string>{"b.ini"}));
 }
 
-TEST_F(ManagerTest, DeletesCardsNamedWithBlanksAndChinese) {
+TEST_F(ManagerDeleteTest, DeletesCardsNamedWithBlanksAndChinese) {
     WriteCards({"my card", "誠", "keep"});
     StartManager();
     std::vector<std::string> entries = Entries();
@@ -283,6 +366,7 @@ TEST_F(ManagerTest, DeletesCardsNamedWithBlanksAndChinese) {
     EXPECT_TRUE(WaitUntil([&] { return Entries().size() == 1; }));
     EXPECT_EQ(directory_.CardFileNames(), (std::vector<std::string>{"keep.ini"}));
     ExpectNoMessageBox();
+    EXPECT_EQ(RecycleBinFiles(), Recycled({"my card.ini", "誠.ini"}));
 }
 
 TEST_F(ManagerTest, CtrlAndShiftClicksSelectSeveralEntries) {
