@@ -21,6 +21,15 @@ if(WIN32)
   endif()
 endif()
 
+# Each program enters at MorvaneEntry (common/program_runtime.cpp), which
+# restricts the DLL search to the system folder before the C runtime's own
+# entry runs. A C symbol carries a leading underscore on x86.
+if(MORVANE_WINDOWS_ARCH STREQUAL x86)
+  set(MORVANE_PROGRAM_ENTRY _MorvaneEntry)
+else()
+  set(MORVANE_PROGRAM_ENTRY MorvaneEntry)
+endif()
+
 # morvane_add_library(<name> SOURCES <...> [DEPENDS <project libraries>] [LIBS <system libraries>])
 # A static library of the project's own code; on Windows also <name>_program
 # (see above). DEPENDS names other libraries made by this function.
@@ -45,9 +54,10 @@ endfunction()
 
 # morvane_add_program(<target> OUTPUT_NAME <name> [RC <file.rc> [MANIFEST <file.manifest.in>]]
 #                     SOURCES <...> [DEPENDS <project libraries>] [LIBS <system libraries>])
-# A Windows GUI program of the system: the wide entry point wWinMain, its
-# resources compiled from a UTF-8 .rc, linked statically, stripped, built as
-# above and linked with the _program variants of the DEPENDS libraries.
+# A Windows GUI program of the system: the wide entry point wWinMain, reached
+# through MorvaneEntry (above), its resources compiled from a UTF-8 .rc,
+# linked statically, stripped, built as above and linked with the _program
+# variants of the DEPENDS libraries.
 # -municode only at the link: as a compile option it would define UNICODE,
 # and every call names its W function itself. The manifest template gets the
 # build's processor (MORVANE_MANIFEST_ARCHITECTURE) and lands in the binary
@@ -60,7 +70,7 @@ function(morvane_add_program target)
     INTERPROCEDURAL_OPTIMIZATION ON)
   list(TRANSFORM P_DEPENDS APPEND _program)
   target_link_libraries(${target} PRIVATE ${P_DEPENDS} ${P_LIBS} morvane_program_flags)
-  target_link_options(${target} PRIVATE -municode -s -Wl,--gc-sections)
+  target_link_options(${target} PRIVATE -municode -s -Wl,--gc-sections -Wl,-e,${MORVANE_PROGRAM_ENTRY})
   if(P_RC)
     set_source_files_properties(${P_RC} PROPERTIES COMPILE_OPTIONS "--codepage=65001")
   endif()

@@ -9,6 +9,8 @@
 // exception runtime and its unwinder nor the exception classes, their
 // strings and the name demangler that the default terminate handler prints
 // with are linked in, most of each program's size.
+#include <windows.h>
+
 #include <cstdlib>
 #include <new>
 
@@ -61,3 +63,40 @@ void operator delete(void* memory) noexcept { std::free(memory); }
 void operator delete[](void* memory) noexcept { std::free(memory); }
 void operator delete(void* memory, std::size_t) noexcept { std::free(memory); }
 void operator delete[](void* memory, std::size_t) noexcept { std::free(memory); }
+
+namespace {
+
+// The DLL search of the process restricted to the system folder: neither the
+// program's folder nor the current one, nor PATH (see common/system_library.h).
+// SetDefaultDllDirectories is there from Windows 8, and on Windows 7 with
+// KB2533623; before that only the current folder leaves the search.
+__attribute__((no_stack_protector)) void RestrictDllSearchToSystemFolder() {
+    using SetDefaultDllDirectoriesFunction = BOOL(WINAPI*)(DWORD);
+    const auto set_default_directories = reinterpret_cast<SetDefaultDllDirectoriesFunction>(
+        reinterpret_cast<void (*)()>(GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "SetDefaultDllDirectories")));
+    if (set_default_directories) set_default_directories(LOAD_LIBRARY_SEARCH_SYSTEM32);
+    SetDllDirectoryW(L"");
+}
+
+}  // namespace
+
+// The C runtime's entry (mingw-w64's crt2u.o): its start-up, the static
+// constructors, the stack guard's seeding among them, then wWinMain.
+extern "C" int WinMainCRTStartup();
+
+// The programs' entry point (cmake/MorvaneProgram.cmake), the first of their
+// code but for the C runtime's TLS callbacks, which load nothing: only the
+// DLLs they import, none of which Windows takes from the program's folder, are
+// loaded before it. It restricts the DLL search before the C runtime starts,
+// since the stack guard's seeding loads DLLs by bare name (CryptAcquireContextA
+// brings cryptsp and rsaenh). No stack protector here: the guard it would
+// check is seeded only inside the call. On x86 Windows enters with the stack
+// aligned to 4 bytes, where GCC's code expects 16.
+extern "C" __attribute__((no_stack_protector))
+#ifdef __i386__
+__attribute__((force_align_arg_pointer))
+#endif
+int MorvaneEntry() {
+    RestrictDllSearchToSystemFolder();
+    return WinMainCRTStartup();
+}

@@ -7,6 +7,7 @@
 #include <memory>
 
 #include "ascii.h"
+#include "system_library.h"
 
 namespace morvane::manager {
 
@@ -31,9 +32,11 @@ constexpr bool EndsAComparedToken(wchar_t c) {
 // under wine instead of 30. Names it holds equal (card01 and card1) keep one
 // order whatever the search returned first.
 bool ShownBefore(const std::wstring& a, const std::wstring& b) {
+    static const auto logical_order = SystemFunction<decltype(&StrCmpLogicalW)>(L"shlwapi.dll", "StrCmpLogicalW");
+    if (!logical_order) return a < b;
     auto same = static_cast<std::size_t>(std::mismatch(a.begin(), a.end(), b.begin(), b.end()).first - a.begin());
     while (same > 0 && !EndsAComparedToken(a[same - 1])) --same;
-    const int order = StrCmpLogicalW(a.c_str() + same, b.c_str() + same);
+    const int order = logical_order(a.c_str() + same, b.c_str() + same);
     return order != 0 ? order < 0 : a < b;
 }
 
@@ -47,6 +50,8 @@ bool IsCardFileName(std::wstring_view long_name, bool is_directory) {
 std::wstring CardNameOf(std::wstring_view file_name) { return std::wstring(file_name.substr(0, file_name.rfind(L'.'))); }
 
 std::vector<std::wstring> ListCardNames(FilePathView program_directory) {
+    static const auto file_name_part =
+        SystemFunction<decltype(&PathFindFileNameW)>(L"shlwapi.dll", "PathFindFileNameW");
     std::vector<std::wstring> names;
     const FilePath pattern = CardStoreDirectory(program_directory) + L"\\*.ini";
     WIN32_FIND_DATAW found;
@@ -57,7 +62,7 @@ std::vector<std::wstring> ListCardNames(FilePathView program_directory) {
     }
     do {
         if (IsCardFileName(found.cFileName, found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
-            names.push_back(CardNameOf(PathFindFileNameW(found.cFileName)));
+            names.push_back(CardNameOf(file_name_part ? file_name_part(found.cFileName) : found.cFileName));
     } while (FindNextFileW(search.get(), &found));
     // A stable sort stays within the array even for an order that is not
     // strict, which a system's comparison need not promise.

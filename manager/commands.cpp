@@ -8,6 +8,8 @@
 
 #include <memory>
 
+#include "system_library.h"
+
 namespace morvane::manager {
 
 namespace {
@@ -70,7 +72,9 @@ CardDeletion DeleteCardFile(HWND owner, FilePathView program_directory, std::wst
     operation.wFunc = FO_DELETE;
     operation.pFrom = from.c_str();
     operation.fFlags = FOF_ALLOWUNDO | FOF_SILENT | FOF_NOCONFIRMATION | FOF_NOERRORUI | FOF_WANTNUKEWARNING;
-    SHFileOperationW(&operation);
+    static const auto file_operation = SystemFunction<decltype(&SHFileOperationW)>(L"shell32.dll", "SHFileOperationW");
+    if (!file_operation) return CardDeletion::kFailed;
+    file_operation(&operation);
     // The file itself says what happened: the shell's result codes differ
     // between versions, and a success that left the card would be no
     // success to the user.
@@ -79,8 +83,10 @@ CardDeletion DeleteCardFile(HWND owner, FilePathView program_directory, std::wst
 }
 
 FilePath DesktopShortcutPath(std::wstring_view card_name) {
+    static const auto folder_path = SystemFunction<decltype(&SHGetFolderPathW)>(L"shell32.dll", "SHGetFolderPathW");
     wchar_t desktop[MAX_PATH] = {};
-    if (FAILED(SHGetFolderPathW(nullptr, CSIDL_DESKTOPDIRECTORY, nullptr, SHGFP_TYPE_CURRENT, desktop))) return {};
+    if (!folder_path || FAILED(folder_path(nullptr, CSIDL_DESKTOPDIRECTORY, nullptr, SHGFP_TYPE_CURRENT, desktop)))
+        return {};
     return desktop + (L"\\" + std::wstring(card_name) + L".lnk");
 }
 
