@@ -167,21 +167,29 @@ std::string StatusBarText(HWND status_bar) {
     return TextOf(status_bar);
 }
 
-void EndProgramsIn(const std::string& directory) {
+std::vector<DWORD> ProcessesOfProgramsIn(const std::string& directory) {
+    std::vector<DWORD> processes;
     HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
-    if (snapshot == INVALID_HANDLE_VALUE) return;
+    if (snapshot == INVALID_HANDLE_VALUE) return processes;
     PROCESSENTRY32 entry{};
     entry.dwSize = sizeof entry;
     for (BOOL more = Process32First(snapshot, &entry); more; more = Process32Next(snapshot, &entry)) {
-        if (entry.th32ProcessID == GetCurrentProcessId()) continue;
-        if (!SameText(DirectoryOf(ProgramPathOf(entry.th32ProcessID)), directory)) continue;
-        HANDLE process = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, entry.th32ProcessID);
+        if (entry.th32ProcessID != GetCurrentProcessId() &&
+            SameText(DirectoryOf(ProgramPathOf(entry.th32ProcessID)), directory))
+            processes.push_back(entry.th32ProcessID);
+    }
+    CloseHandle(snapshot);
+    return processes;
+}
+
+void EndProgramsIn(const std::string& directory) {
+    for (DWORD process_id : ProcessesOfProgramsIn(directory)) {
+        HANDLE process = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, process_id);
         if (!process) continue;
         TerminateProcess(process, 1);
         WaitForSingleObject(process, 5000);
         CloseHandle(process);
     }
-    CloseHandle(snapshot);
 }
 
 bool ReplaceWithRecorder(const ScratchDirectory& directory, std::string_view program_file) {

@@ -18,6 +18,8 @@ namespace morvane::test {
 // `program_path` (compared without regard to case).
 std::vector<HWND> WindowsOfProgram(const std::string& program_path);
 
+// The processes whose program file lies in `directory`, this one aside.
+std::vector<DWORD> ProcessesOfProgramsIn(const std::string& directory);
 // Ends every process whose program file lies in `directory`.
 void EndProgramsIn(const std::string& directory);
 
