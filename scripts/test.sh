@@ -72,7 +72,8 @@ shard_prefix() {  # prefix shard: the prefix that shard's runs use
 # The wine prefixes of the Windows tests, made in the background from the
 # start, while the native parts build and run (a prefix needs no display to
 # be made). The display scale tests have a prefix of their own, made at
-# 144 DPI (tests/scale/CMakeLists.txt).
+# 144 DPI (tests/scale/CMakeLists.txt), and so have the package tests, which
+# install the MSI (tests/package/CMakeLists.txt).
 x86_prefix=$PWD/build/windows/wineprefix
 x64_prefix=$PWD/build/windows-x64/wineprefix
 making=()
@@ -87,11 +88,14 @@ make_prefixes() {  # arch shards prefix [--dpi N]
 if [ "$WINDOWS_ARCH" = x86 ]; then
     make_prefixes x86 $shards "$x86_prefix"
     make_prefixes x86 $shards "$x86_prefix-144dpi" --dpi 144
+    make_prefixes x86 $shards "$x86_prefix-package"
     # The x64 programs run no display scale test here, in one ctest run.
     make_prefixes x64 1 "$x64_prefix"
+    make_prefixes x64 1 "$x64_prefix-package"
 else
     make_prefixes x64 $shards "$x64_prefix"
     make_prefixes x64 $shards "$x64_prefix-144dpi" --dpi 144
+    make_prefixes x64 $shards "$x64_prefix-package"
 fi
 prefixes_failed=
 prefixes_made() {
@@ -205,13 +209,13 @@ if [ "$WINDOWS_ARCH" = x86 ]; then
     (
         start=$SECONDS
         trap finish EXIT
-        build_preset windows-x64 system_tests code_page_tests resource_tests
-        windows_tests windows-x64 1 "$x64_prefix" -- -L 'system|resources|package'
+        build_preset windows-x64 system_tests code_page_tests resource_tests package_tests
+        windows_tests windows-x64 1 "$x64_prefix" "$x64_prefix-package" -- -L 'system|resources|package'
         echo "windows-x64 $((SECONDS - start)) s" >"$scratch/windows-x64.time"
         exit $status
     ) >"$scratch/windows-x64.log" 2>&1 &
     x64_part=$!
-    windows_tests windows $shards "$x86_prefix" "$x86_prefix-144dpi"
+    windows_tests windows $shards "$x86_prefix" "$x86_prefix-144dpi" "$x86_prefix-package"
     times+=("windows $((SECONDS - start)) s")
     wait $x64_part || status=1
     echo "=== windows-x64, beside the x86 tests:"
@@ -230,7 +234,7 @@ else
     times+=("windows $((SECONDS - start)) s")
     start=$SECONDS
     build_preset windows-x64
-    windows_tests windows-x64 $shards "$x64_prefix" "$x64_prefix-144dpi"
+    windows_tests windows-x64 $shards "$x64_prefix" "$x64_prefix-144dpi" "$x64_prefix-package"
     times+=("windows-x64 $((SECONDS - start)) s")
 fi
 

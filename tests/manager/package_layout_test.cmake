@@ -1,7 +1,10 @@
-# Makes the release zip with cpack, unpacks it and checks what a Windows
+# Makes the release with cpack, unpacks the zip and checks what a Windows
 # user gets: the three programs and an empty `cards` directory; in the
 # -win32 zip 32-bit programs (PE32, x86) whose manifests say x86, in the
-# -win64 zip 64-bit ones (PE32+, x64) whose manifests say amd64.
+# -win64 zip 64-bit ones (PE32+, x64) whose manifests say amd64. Checks the
+# installer beside it as a file (the same programs, its platform and
+# language, where it installs), and SHA256SUMS; and makes two installers of
+# an older version for the package tests (tests/package), which install them.
 file(REMOVE_RECURSE "${WORK_DIR}")
 file(MAKE_DIRECTORY "${WORK_DIR}/unpacked")
 execute_process(COMMAND ${CMAKE_COMMAND} --build "${BUILD_DIR}" --target check_program create_program manager_program
@@ -87,3 +90,94 @@ foreach(program Morvane.exe check.exe create.exe)
   endif()
 endforeach()
 message(STATUS "${CPACK_PACKAGE_FILE_NAME}.zip holds: ${everything}, ${architecture} programs")
+
+# --- the installer beside it, read with msitools -------------------------
+set(msi "${WORK_DIR}/${CPACK_PACKAGE_FILE_NAME}.msi")
+if(NOT EXISTS "${msi}")
+  message(FATAL_ERROR "no ${msi}")
+endif()
+# msiinfo SUBCOMMAND ARGUMENT... into `out`
+function(msiinfo out)
+  execute_process(COMMAND msiinfo ${ARGN} RESULT_VARIABLE result OUTPUT_VARIABLE said ERROR_VARIABLE error)
+  if(NOT result EQUAL 0)
+    message(FATAL_ERROR "msiinfo ${ARGN} failed: ${error}")
+  endif()
+  set(${out} "${said}" PARENT_SCOPE)
+endfunction()
+function(expect_in text wanted what)
+  string(FIND "${text}" "${wanted}" at)
+  if(at EQUAL -1)
+    message(FATAL_ERROR "${CPACK_PACKAGE_FILE_NAME}.msi: ${what} lacks '${wanted}':\n${text}")
+  endif()
+endfunction()
+include("${SOURCE_DIR}/cmake/MsiPackage.cmake")
+if(architecture STREQUAL amd64)
+  set(platform x64)
+  set(upgrade_code "{${MORVANE_MSI_UPGRADE_CODE_x64}}")
+  set(other_build_code "{${MORVANE_MSI_UPGRADE_CODE_x86}}")
+else()
+  set(platform Intel)
+  set(upgrade_code "{${MORVANE_MSI_UPGRADE_CODE_x86}}")
+  set(other_build_code "{${MORVANE_MSI_UPGRADE_CODE_x64}}")
+endif()
+msiinfo(summary suminfo "${msi}")
+expect_in("${summary}" "Template: ${platform};2052" "the summary")
+msiinfo(properties export "${msi}" Property)
+foreach(property "ProductName\tMorvane" "ProductVersion\t${CPACK_PACKAGE_VERSION}" "ProductLanguage\t2052"
+                 "UpgradeCode\t${upgrade_code}" "ARPPRODUCTICON\tMorvane.exe")
+  expect_in("${properties}" "${property}" "the Property table")
+endforeach()
+# It replaces its own build's older versions and the same version, refuses
+# newer ones and the other build, and says why in Chinese.
+msiinfo(upgrades export "${msi}" Upgrade)
+foreach(upgrade "${upgrade_code}\t\t${CPACK_PACKAGE_VERSION}\t\t513\t\tWIX_UPGRADE_DETECTED"
+                "${upgrade_code}\t${CPACK_PACKAGE_VERSION}\t\t\t2\t\tWIX_DOWNGRADE_DETECTED"
+                "${other_build_code}\t0.0.0\t\t\t258\t\tOTHERBUILDINSTALLED")
+  expect_in("${upgrades}" "${upgrade}" "the Upgrade table")
+endforeach()
+msiinfo(conditions export "${msi}" LaunchCondition)
+foreach(condition "NOT WIX_DOWNGRADE_DETECTED\t已安装更新版本的 Morvane" "NOT OTHERBUILDINSTALLED\t已安装另一版本")
+  expect_in("${conditions}" "${condition}" "the LaunchCondition table")
+endforeach()
+msiinfo(directories export "${msi}" Directory)
+foreach(directory "INSTALLDIR\tUserProgramsFolder\tMorvane" "UserProgramsFolder\tLocalAppDataFolder\tPrograms"
+                  "CARDS\tINSTALLDIR\tcards")
+  expect_in("${directories}" "${directory}" "the Directory table")
+endforeach()
+msiinfo(shortcuts export "${msi}" Shortcut)
+set(shortcut "ProgramMenuFolder\tMorvane\tManager\t[#Morvane.exe]")
+expect_in("${shortcuts}" "${shortcut}" "the Shortcut table")
+msiinfo(files export "${msi}" File)
+string(REGEX MATCHALL "[^\r\n]+" lines "${files}")
+list(LENGTH lines line_count)
+if(NOT line_count EQUAL 6)  # three lines of column names, types and key, then one a file
+  message(FATAL_ERROR "${CPACK_PACKAGE_FILE_NAME}.msi: the File table is not the three programs:\n${files}")
+endif()
+file(REMOVE_RECURSE "${WORK_DIR}/extracted")
+execute_process(COMMAND msiextract -C "${WORK_DIR}/extracted" "${msi}" RESULT_VARIABLE result OUTPUT_QUIET)
+foreach(program Morvane.exe check.exe create.exe)
+  file(GLOB_RECURSE extracted "${WORK_DIR}/extracted/*/${program}")
+  list(LENGTH extracted count)
+  if(NOT result EQUAL 0 OR NOT count EQUAL 1)
+    message(FATAL_ERROR "${CPACK_PACKAGE_FILE_NAME}.msi: ${program} not extracted (msiextract: ${result})")
+  endif()
+  file(SHA256 "${extracted}" in_msi)
+  file(SHA256 "${top}/${program}" in_zip)
+  if(NOT in_msi STREQUAL in_zip)
+    message(FATAL_ERROR "${CPACK_PACKAGE_FILE_NAME}.msi: ${program} is not the zip's")
+  endif()
+endforeach()
+
+execute_process(COMMAND sha256sum -c SHA256SUMS WORKING_DIRECTORY "${WORK_DIR}"
+                RESULT_VARIABLE result OUTPUT_VARIABLE said ERROR_VARIABLE said)
+file(STRINGS "${WORK_DIR}/SHA256SUMS" sums)
+list(LENGTH sums sum_count)
+if(NOT result EQUAL 0 OR NOT sum_count EQUAL 2)
+  message(FATAL_ERROR "SHA256SUMS (${sum_count} lines) does not check:\n${said}")
+endif()
+message(STATUS "${CPACK_PACKAGE_FILE_NAME}.msi installs the zip's programs for the user, ${platform};2052")
+
+# Two installers of an older version, the second a rebuild of the first
+# (the same version, a product code of its own), from the zip's programs.
+morvane_make_msi("${top}" ${CPACK_MORVANE_ARCH} 0.9.0 "${WORK_DIR}/older.msi")
+morvane_make_msi("${top}" ${CPACK_MORVANE_ARCH} 0.9.0 "${WORK_DIR}/older-rebuilt.msi")
