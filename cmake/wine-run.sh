@@ -1,6 +1,6 @@
 #!/bin/bash
 # Runs a Windows program under wine in a prefix of the project's own.
-# Usage: wine-run.sh [--arch x86|x64] [--dpi N] [--window-manager] [--quiet] PREFIX program.exe [arguments...]
+# Usage: wine-run.sh [--arch x86|x64] [--dpi N] [--variant NAME] [--window-manager] [--quiet] PREFIX program.exe [arguments...]
 #        wine-run.sh --arch x86|x64 --loader-runs
 # The second form tells whether this machine runs that wine at all: it prints
 # wine's version, or the error that ends it (a 32-bit loader where the
@@ -17,9 +17,18 @@
 #                       every top-level window's close.
 #   --quiet             the program's output kept aside and shown, after the
 #                       command and its exit status, only when it fails
-# MORVANE_WINE_SHARD=N takes PREFIX-shardN instead of PREFIX: a ctest run
-# beside another on the same build (scripts/test.sh) has prefixes, and so a
-# wineserver and windows' focus, of its own.
+#   --variant NAME      for a test: PREFIX-NAME, a prefix of its own beside
+#                       PREFIX (the display scale tests' at 144 DPI, the
+#                       package tests'); the listing of a test program's
+#                       tests takes PREFIX itself
+# Run by ctest as a test's emulator with one of the desktops of
+# cmake/wine-desktops.json (CTEST_RESOURCE_GROUP_0_DESKTOP, "id:N,slots:1"),
+# a program runs in that desktop's own prefixes, PREFIX-slotN for N above 0,
+# on its own Xvfb, and each prefix keeps one wineserver for the run: tests
+# that run at once share no display, no keyboard focus and no server
+# (cmake/wine-session.sh, which also ends them after the run). The listing
+# of a test program's tests (--gtest_list_tests), which ctest runs before
+# any test, starts no server of the run, and its output goes through a file.
 # The system code page for programs that are not Unicode is 936 (GBK), or
 # the one of the locale MORVANE_WINE_LOCALE names (en_US.UTF-8 gives 1252,
 # zh_TW.UTF-8 950, hi_IN.UTF-8 65001). wine takes it from the locale's name,
@@ -29,7 +38,7 @@
 # ends with wine's exit status.
 set -u
 usage() {
-    echo "usage: wine-run.sh [--arch x86|x64] [--dpi N] [--window-manager] [--quiet] PREFIX program.exe [arguments...]" >&2
+    echo "usage: wine-run.sh [--arch x86|x64] [--dpi N] [--variant NAME] [--window-manager] [--quiet] PREFIX program.exe [arguments...]" >&2
     echo "       wine-run.sh --arch x86|x64 --loader-runs" >&2
     exit 2
 }
@@ -38,10 +47,12 @@ dpi=
 managed=N
 loader_runs=
 quiet=
+variant=
 while [ $# -gt 0 ]; do
     case $1 in
         --arch) [ $# -ge 2 ] || usage; arch=$2; shift 2 ;;
         --dpi) [ $# -ge 2 ] || usage; dpi=$2; shift 2 ;;
+        --variant) [ $# -ge 2 ] || usage; variant=$2; shift 2 ;;
         --window-manager) managed=Y; shift ;;
         --loader-runs) loader_runs=1; shift ;;
         --quiet) quiet=1; shift ;;
@@ -51,7 +62,24 @@ done
 [ -n "$loader_runs" ] || [ $# -ge 2 ] || usage
 prefix=${1:-}
 shift
-[ -n "$prefix" ] && [ -n "${MORVANE_WINE_SHARD:-}" ] && prefix=$prefix-shard$MORVANE_WINE_SHARD
+listing=
+slot=
+case " $* " in
+    *" --gtest_list_tests "*) listing=1 ;;
+esac
+if [ -n "$listing" ]; then
+    variant=
+    dpi=
+elif [ -n "${CTEST_RESOURCE_GROUP_0_DESKTOP:-}" ]; then
+    slot=${CTEST_RESOURCE_GROUP_0_DESKTOP#id:}
+    slot=${slot%%,*}
+fi
+session=
+if [ -n "$prefix" ]; then
+    session=$(dirname "$prefix")/wine-session
+    [ -z "$variant" ] || prefix=$prefix-$variant
+    [ -z "$slot" ] || [ "$slot" = 0 ] || prefix=$prefix-slot$slot
+fi
 ready=$prefix/.morvane-prefix-ready
 # The marker holds the prefix's kind; one made before it held none was x86.
 made_for=
@@ -132,6 +160,20 @@ if [ ! -f "$ready" ]; then
             echo "$arch" >"$ready"
         fi
     ) 9>"$prefix.lock" || exit
+fi
+source "$(dirname "${BASH_SOURCE[0]}")/wine-session.sh"
+if [ -n "$slot" ]; then
+    DISPLAY=$(session_display "$session" "$slot") || exit
+    export DISPLAY
+    session_serve "$session" "$loader" || exit
+elif [ -n "$listing" ]; then
+    session_listed "$session"
+    output=$(mktemp)
+    "$loader" "$@" >"$output" 2>&1
+    status=$?
+    cat "$output"
+    rm -f "$output"
+    exit $status
 fi
 if [ -n "$quiet" ]; then
     quietly "running in $prefix" "$loader" "$@"

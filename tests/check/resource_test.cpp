@@ -2,9 +2,10 @@
 // file: version block, icon images, manifest, the processor it is built for
 // and the DLLs it imports. One case per program of this build, the one
 // beside the test. An x64 build has one more per program of the x86 build
-// whose program directory MORVANE_X86_PROGRAMS names (a Windows path), and
-// skips them when it names none: so the x86 programs are checked on a
-// machine that cannot run them (scripts/test.sh).
+// whose program directory MORVANE_X86_PROGRAMS names (a Windows path; the
+// windows preset's build, tests/check/CMakeLists.txt), and skips them where
+// they are not built: so the x86 programs are checked on a machine that
+// cannot run them.
 #include <gtest/gtest.h>
 #include <windows.h>
 
@@ -254,10 +255,11 @@ protected:
     void SetUp() override {
         if (GetParam().of_this_build) {
             directory_ = TestProgramDirectory();
-        } else if (const char* x86_programs = std::getenv("MORVANE_X86_PROGRAMS")) {
-            directory_ = x86_programs;
+            return;
         }
+        if (const char* x86_programs = std::getenv("MORVANE_X86_PROGRAMS")) directory_ = x86_programs;
         if (directory_.empty()) GTEST_SKIP() << "MORVANE_X86_PROGRAMS names no directory of x86 programs";
+        if (!FileExists(ProgramFile())) GTEST_SKIP() << "the x86 programs are not built: no " << ProgramFile();
     }
     std::string ProgramFile() const { return directory_ + "\\" + GetParam().file; }
 

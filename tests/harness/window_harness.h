@@ -4,8 +4,9 @@
 // keyboard and mouse input, control texts and message boxes read back.
 //
 // Every wait polls with a short sleep until a deadline; nothing sleeps for a
-// fixed time. Window tests share one display and one keyboard focus, so ctest
-// runs them one at a time (RESOURCE_LOCK desktop).
+// fixed time. A window test has its desktop to itself, a display and a
+// keyboard focus that no other test running at the same time shares
+// (RESOURCE_GROUPS desktop:1, tests/CMakeLists.txt).
 #include <windows.h>
 
 #include <chrono>
