@@ -146,19 +146,42 @@ quietly() {
     return $status
 }
 
+# boot_prefix WHAT: makes WINEPREFIX a new prefix of windows that the
+# window manager manages or not, and waits until its wineserver has ended.
+boot_prefix() {
+    quietly "$1" "$loader" wineboot -i &&
+        quietly "$1" "$loader" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d "$managed" /f &&
+        wineserver -w
+}
+
+# A test's prefix is a copy of a pristine one that the build's first test
+# prefix makes (3 s, where wineboot takes 13, busy most of them): the tests
+# take six.
 if [ ! -f "$ready" ]; then
     mkdir -p "$prefix" || exit 1
     (
         flock 9
-        if [ ! -f "$ready" ]; then
-            quietly "making the $arch prefix $prefix" "$loader" wineboot -i || exit
-            quietly "making the $arch prefix $prefix" "$loader" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d "$managed" /f || exit
-            if [ -n "$dpi" ]; then
-                quietly "making the $arch prefix $prefix" "$loader" reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$dpi" /f || exit
-            fi
-            wineserver -w
-            echo "$arch" >"$ready"
+        [ ! -f "$ready" ] || exit 0
+        what="making the $arch prefix $prefix"
+        if [ -n "$session" ] && [ "$managed" = N ] && { [ -n "$slot" ] || [ -n "$listing" ]; }; then
+            pristine=$(dirname "$prefix")/wineprefix-pristine-$arch
+            (
+                flock 8
+                [ ! -f "$pristine/.morvane-prefix-ready" ] || exit 0
+                rm -rf "$pristine" && mkdir -p "$pristine" &&
+                    WINEPREFIX=$pristine boot_prefix "$what" &&
+                    echo "$arch" >"$pristine/.morvane-prefix-ready"
+            ) 8>"$pristine.lock" 9>&- || exit
+            cp -a "$pristine/." "$prefix/" || exit
+            rm -f "$ready"
+        else
+            boot_prefix "$what" || exit
         fi
+        if [ -n "$dpi" ]; then
+            quietly "$what" "$loader" reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$dpi" /f || exit
+            wineserver -w
+        fi
+        echo "$arch" >"$ready"
     ) 9>"$prefix.lock" || exit
 fi
 source "$(dirname "${BASH_SOURCE[0]}")/wine-session.sh"

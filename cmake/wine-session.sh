@@ -60,9 +60,11 @@ session_listed() {
 session_stop() {
     local session=$1/wine-session prefix pidfile pid waited
     [ -d "$session" ] || return 0
-    cat "$session/servers" "$session/listed" 2>/dev/null | sort -u | while read -r prefix; do
-        WINEPREFIX=$prefix wineserver -k 2>/dev/null && WINEPREFIX=$prefix wineserver -w
-    done
+    # All at once: each takes its processes a second to end.
+    while read -r prefix; do
+        (WINEPREFIX=$prefix wineserver -k 2>/dev/null && WINEPREFIX=$prefix wineserver -w) &
+    done < <(cat "$session/servers" "$session/listed" 2>/dev/null | sort -u)
+    wait
     for pidfile in "$session"/slot*.xvfb; do
         [ -f "$pidfile" ] || continue
         pid=$(cat "$pidfile")

@@ -60,12 +60,22 @@ native_parts() {
     timed native native native
     timed native-sanitize native native-sanitize
 }
+# Parts in the background print after the others. The native parts start
+# once the Windows programs and tests are built, beside the Windows tests,
+# which mostly wait for wine.
+beside=()
+start_native_parts() {
+    native_parts >"$scratch/native.log" 2>&1 &
+    beside+=($!)
+}
+
 # Where 32-bit code runs: the x86 suite, and beside it, once the x86 programs
 # that its resource test reads are built, the x64 build's own tests.
 windows_suite() {
     build_preset windows || return
     timed windows-x64 windows_x64_beside_windows >"$scratch/windows-x64.log" 2>&1 &
     beside+=($!)
+    start_native_parts
     echo "=== windows: tests"
     ctest --preset windows
 }
@@ -74,26 +84,27 @@ windows_x64_beside_windows() {
         echo "=== windows-x64: tests (-L 'system|resources|package')" &&
         ctest --preset windows-x64 -L 'system|resources|package' -j 1
 }
+# Where it runs none: the x86 programs, whose resources the x64 resource test
+# reads, and their package; then the x64 suite.
 windows_package() {
     build_preset windows check_program create_program manager_program &&
         echo "=== windows: the x86 package (its programs' resources are checked by the x64 resource test)" &&
         ctest --preset windows -L package
 }
 windows_x64_suite() {
-    build_preset windows-x64 && echo "=== windows-x64: tests" && ctest --preset windows-x64
+    build_preset windows-x64 || return
+    start_native_parts
+    echo "=== windows-x64: tests"
+    ctest --preset windows-x64
 }
 
-# Parts in the background print after the others.
-beside=()
-
-native_parts >"$scratch/native.log" 2>&1 &
-beside+=($!)
 if [ "$WINDOWS_ARCH" = x86 ]; then
     timed windows windows_suite
 else
     timed windows windows_package
     timed windows-x64 windows_x64_suite
 fi
+[ -e "$scratch/native.log" ] || start_native_parts
 for pid in "${beside[@]}"; do wait "$pid" || true; done
 for log in "$scratch"/*.log; do
     echo "=== $(basename "$log" .log), beside the others:"
