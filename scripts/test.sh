@@ -76,8 +76,9 @@ windows_suite() {
     timed windows-x64 windows_x64_beside_windows >"$scratch/windows-x64.log" 2>&1 &
     beside+=($!)
     start_native_parts
+    # Two at a time, with the x64 tests beside: three runs of wine at once.
     echo "=== windows: tests"
-    ctest --preset windows
+    ctest --preset windows -j 2
 }
 windows_x64_beside_windows() {
     build_preset windows-x64 system_tests code_page_tests resource_tests package_tests &&
