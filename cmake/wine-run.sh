@@ -22,10 +22,12 @@
 #                       package tests'); the listing of a test program's
 #                       tests takes PREFIX itself
 # Run by ctest as a test's emulator with one of the desktops of
-# cmake/wine-desktops.json (CTEST_RESOURCE_GROUP_0_DESKTOP, "id:N,slots:1"),
-# a program runs in that desktop's own prefixes, PREFIX-slotN for N above 0,
-# on its own Xvfb, and each prefix keeps one wineserver for the run: tests
-# that run at once share no display, no keyboard focus and no server
+# cmake/wine-desktops.json (CTEST_RESOURCE_GROUP_0 names its kind, desktop or
+# a variant's, and CTEST_RESOURCE_GROUP_0_<KIND> its id, "id:N,slots:1"), a
+# program runs on that desktop's own Xvfb in its own prefix, the prefix with
+# -slotN added for N above 0, and each prefix keeps one wineserver for the
+# run: tests that run at once share no display, no keyboard focus and no
+# server
 # (cmake/wine-session.sh, which also ends them after the run). The listing
 # of a test program's tests (--gtest_list_tests), which ctest runs before
 # any test, starts no server of the run, and its output goes through a file.
@@ -70,15 +72,18 @@ esac
 if [ -n "$listing" ]; then
     variant=
     dpi=
-elif [ -n "${CTEST_RESOURCE_GROUP_0_DESKTOP:-}" ]; then
-    slot=${CTEST_RESOURCE_GROUP_0_DESKTOP#id:}
-    slot=${slot%%,*}
+elif [ -n "${CTEST_RESOURCE_GROUP_0:-}" ]; then
+    allocated=CTEST_RESOURCE_GROUP_0_${CTEST_RESOURCE_GROUP_0^^}
+    desktop=${!allocated:-id:0}
+    desktop=${desktop#id:}
+    desktop=${desktop%%,*}
+    slot=$CTEST_RESOURCE_GROUP_0$desktop
 fi
 session=
 if [ -n "$prefix" ]; then
     session=$(dirname "$prefix")/wine-session
     [ -z "$variant" ] || prefix=$prefix-$variant
-    [ -z "$slot" ] || [ "$slot" = 0 ] || prefix=$prefix-slot$slot
+    [ -z "$slot" ] || [ "$desktop" = 0 ] || prefix=$prefix-slot$desktop
 fi
 ready=$prefix/.morvane-prefix-ready
 # The marker holds the prefix's kind; one made before it held none was x86.

@@ -1,8 +1,8 @@
 #!/bin/bash
 # The servers that the Windows tests of one build run on: for each desktop
-# that ctest gives a test (cmake/wine-desktops.json; a slot here), an Xvfb of
-# its own, and a wineserver for each of its prefixes that serves the whole
-# run.
+# that ctest gives a test (cmake/wine-desktops.json; a slot here, named by its
+# kind and id), an Xvfb of its own, and a wineserver for its prefix that
+# serves the whole run.
 # cmake/wine-run.sh starts them when a test first needs them; the tests
 # wine_session_start and wine_session_stop (tests/CMakeLists.txt), the setup
 # and the cleanup of the fixture every Windows test requires, end them.

@@ -86,7 +86,7 @@ windows_x64_beside_windows() {
         ctest --preset windows-x64 -L 'system|resources|package' -j 1
 }
 # Where it runs none: the x86 programs, whose resources the x64 resource test
-# reads, and their package; then the x64 suite.
+# reads, and their package, built beside the x64 build; then the x64 suite.
 windows_package() {
     build_preset windows check_program create_program manager_program &&
         echo "=== windows: the x86 package (its programs' resources are checked by the x64 resource test)" &&
@@ -94,6 +94,7 @@ windows_package() {
 }
 windows_x64_suite() {
     build_preset windows-x64 || return
+    wait "$x86_programs" || true
     start_native_parts
     echo "=== windows-x64: tests"
     ctest --preset windows-x64
@@ -102,7 +103,9 @@ windows_x64_suite() {
 if [ "$WINDOWS_ARCH" = x86 ]; then
     timed windows windows_suite
 else
-    timed windows windows_package
+    timed windows windows_package >"$scratch/windows.log" 2>&1 &
+    x86_programs=$!
+    beside+=($!)
     timed windows-x64 windows_x64_suite
 fi
 [ -e "$scratch/native.log" ] || start_native_parts
