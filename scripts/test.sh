@@ -62,10 +62,11 @@ native_parts() {
 }
 # Parts in the background print after the others. The native parts start
 # once the Windows programs and tests are built, beside the Windows tests,
-# which mostly wait for wine.
+# and take only what time the processor has left over from them (nice): the
+# Windows tests are the longest part, waiting for wine a fifth of the time.
 beside=()
 start_native_parts() {
-    native_parts >"$scratch/native.log" 2>&1 &
+    (renice -n 19 -p $BASHPID >/dev/null && native_parts) >"$scratch/native.log" 2>&1 &
     beside+=($!)
 }
 
