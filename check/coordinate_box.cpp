@@ -5,6 +5,7 @@
 #include <memory>
 #include <string>
 
+#include "clipboard.h"
 #include "text.h"
 #include "window_scaffold.h"
 
@@ -66,7 +67,7 @@ UINT OnGetDlgCode(HWND box, LPMSG message) {
 }
 
 void OnPaste(HWND box) {
-    if (!IsClipboardFormatAvailable(CF_UNICODETEXT) || !OpenClipboard(box)) return;
+    if (!IsClipboardFormatAvailable(CF_UNICODETEXT) || !OpenClipboardPatiently(box)) return;
     std::wstring pasted;
     if (HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
         if (const auto* text = static_cast<const wchar_t*>(GlobalLock(data))) {

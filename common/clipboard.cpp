@@ -41,7 +41,7 @@ bool SetClipboardBytes(UINT format, const void* bytes, SIZE_T size) {
 // The clipboard's sequence number after the copy, 0 when nothing was copied.
 // The formats are registered here, at a copy, not at start-up.
 DWORD PutMarkedText(HWND owner, const std::wstring& text) {
-    if (!OpenClipboard(owner)) return 0;
+    if (!OpenClipboardPatiently(owner)) return 0;
     EmptyClipboard();
     bool copied = SetClipboardBytes(CF_UNICODETEXT, text.c_str(), (text.size() + 1) * sizeof(wchar_t));
     constexpr DWORD kNo = 0;
@@ -123,6 +123,18 @@ LRESULT CALLBACK PrivateCopyProc(HWND box, UINT message, WPARAM wParam, LPARAM l
 }
 
 }  // namespace
+
+bool OpenClipboardPatiently(HWND owner) {
+    // Others hold it for a few milliseconds; a tenth of a second at most
+    // keeps the window responsive when one holds it longer.
+    constexpr int kAttempts = 10;
+    constexpr DWORD kPauseMs = 10;
+    for (int attempt = 1;; ++attempt) {
+        if (OpenClipboard(owner)) return true;
+        if (attempt == kAttempts) return false;
+        Sleep(kPauseMs);
+    }
+}
 
 void KeepCopiesPrivate(HWND box, UINT clear_after_ms) {
     SetWindowSubclass(box, PrivateCopyProc, kSubclassId, clear_after_ms);

@@ -16,4 +16,9 @@ namespace morvane {
 // program may ask for that.
 void KeepCopiesPrivate(HWND box, UINT clear_after_ms = 0);
 
+// OpenClipboard, tried again for a moment while another program holds the
+// clipboard: clipboard history and clipboard managers open it right after
+// every change, and a copy or paste must not be lost to that.
+bool OpenClipboardPatiently(HWND owner);
+
 }  // namespace morvane

@@ -1,8 +1,7 @@
 // What is copied from the result box: the answer as Unicode text, marked for
 // clipboard history and the cloud clipboard to leave alone, and taken off the
 // clipboard after a while unless something else was copied since. Each case
-// waits that while; being next to each other, they fall into the two ctest
-// runs of the test command and wait side by side.
+// waits that while; ctest runs them on desktops of their own, side by side.
 #include "query_window_test.h"
 
 namespace morvane::test {
