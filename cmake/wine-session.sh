@@ -58,21 +58,26 @@ session_listed() {
 }
 
 session_stop() {
-    local session=$1/wine-session prefix pidfile pid waited
+    local session=$1/wine-session prefix pidfile pid i waited
     [ -d "$session" ] || return 0
     # All at once: each takes its processes a second to end.
     while read -r prefix; do
         (WINEPREFIX=$prefix wineserver -k 2>/dev/null && WINEPREFIX=$prefix wineserver -w) &
     done < <(cat "$session/servers" "$session/listed" 2>/dev/null | sort -u)
     wait
+    # Each Xvfb takes two seconds to end, so they too end together.
+    local xvfbs=()
     for pidfile in "$session"/slot*.xvfb; do
         [ -f "$pidfile" ] || continue
         pid=$(cat "$pidfile")
-        kill "$pid" 2>/dev/null
-        waited=0
-        while kill -0 "$pid" 2>/dev/null && [ $waited -lt 50 ]; do
-            sleep 0.1
-            waited=$((waited + 1))
+        kill "$pid" 2>/dev/null && xvfbs+=("$pid")
+    done
+    waited=0
+    while [ ${#xvfbs[@]} -gt 0 ] && [ $waited -lt 50 ]; do
+        sleep 0.1
+        waited=$((waited + 1))
+        for i in "${!xvfbs[@]}"; do
+            kill -0 "${xvfbs[$i]}" 2>/dev/null || unset "xvfbs[$i]"
         done
     done
     rm -rf "$session"

@@ -60,10 +60,11 @@ native_parts() {
     timed native native native
     timed native-sanitize native native-sanitize
 }
-# Parts in the background print after the others. The native parts start
-# once the Windows programs and tests are built, beside the Windows tests,
-# and take only what time the processor has left over from them (nice): the
-# Windows tests are the longest part, waiting for wine a fifth of the time.
+# Parts in the background print after the others. The native parts run from
+# the start, beside the Windows builds and tests, and take only the time the
+# processor has left over from them (nice): the Windows part is the longest,
+# and its configuring, linking and listing of tests keep one core busy, its
+# tests waiting for wine a fifth of the time.
 beside=()
 start_native_parts() {
     (renice -n 19 -p $BASHPID >/dev/null && native_parts) >"$scratch/native.log" 2>&1 &
@@ -76,7 +77,6 @@ windows_suite() {
     build_preset windows || return
     timed windows-x64 windows_x64_beside_windows >"$scratch/windows-x64.log" 2>&1 &
     beside+=($!)
-    start_native_parts
     # Two at a time, with the x64 tests beside: three runs of wine at once.
     echo "=== windows: tests"
     ctest --preset windows -j 2
@@ -96,11 +96,11 @@ windows_package() {
 windows_x64_suite() {
     build_preset windows-x64 || return
     wait "$x86_programs" || true
-    start_native_parts
     echo "=== windows-x64: tests"
     ctest --preset windows-x64
 }
 
+start_native_parts
 if [ "$WINDOWS_ARCH" = x86 ]; then
     timed windows windows_suite
 else
@@ -109,7 +109,6 @@ else
     beside+=($!)
     timed windows-x64 windows_x64_suite
 fi
-[ -e "$scratch/native.log" ] || start_native_parts
 for pid in "${beside[@]}"; do wait "$pid" || true; done
 for log in "$scratch"/*.log; do
     echo "=== $(basename "$log" .log), beside the others:"
