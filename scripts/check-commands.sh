@@ -85,7 +85,8 @@ for script in "${scripts[@]}"; do
     words=$(commands_of "$script") || { status=1; continue; }
     for word in $words; do
         [ -n "${known[$word]:-}" ] && continue
-        in_base_system "$word" && continue
+        # dpkg takes a second a question, and the scripts share most words.
+        if in_base_system "$word"; then known[$word]=base; continue; fi
         echo "check-commands: $script calls '$word', which scripts/packages.txt does not list" >&2
         status=1
     done
