@@ -24,7 +24,7 @@ public:
         if (program_) window_ = program_->WaitForMainWindow();
     }
 
-    bool Opened() const { return window_ != nullptr; }
+    ::testing::AssertionResult Opened() const { return RunningProgram::WindowOpened(program_, window_); }
     RunningProgram& Program() { return *program_; }
     HWND Window() const { return window_; }
     HWND Control(int id) const { return ControlOf(window_, id); }

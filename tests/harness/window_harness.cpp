@@ -447,6 +447,16 @@ std::optional<DWORD> RunningProgram::ExitCode() const {
     return code;
 }
 
+::testing::AssertionResult RunningProgram::WindowOpened(const std::optional<RunningProgram>& program,
+                                                       HWND window) {
+    if (window) return ::testing::AssertionSuccess();
+    if (!program) return ::testing::AssertionFailure() << "the program did not start";
+    if (const auto code = program->ExitCode())
+        return ::testing::AssertionFailure() << "the program ended before it showed its window, exit code 0x"
+                                             << std::hex << *code;
+    return ::testing::AssertionFailure() << "the program runs without a window";
+}
+
 // ---------------------------------------------------------------------------
 // Reading windows
 

@@ -9,6 +9,8 @@
 // (RESOURCE_GROUPS desktop:1, tests/CMakeLists.txt).
 #include <windows.h>
 
+#include <gtest/gtest.h>
+
 #include <chrono>
 #include <functional>
 #include <optional>
@@ -127,6 +129,11 @@ public:
     // The exit code once the process has ended; nothing while it runs.
     std::optional<DWORD> ExitCode() const;
     void Terminate();
+
+    // Success when `window` (found by WaitForMainWindow) is there; else why
+    // not, for the test's message: the program did not start, ended (with
+    // its exit code), or runs without one.
+    static ::testing::AssertionResult WindowOpened(const std::optional<RunningProgram>& program, HWND window);
 
 private:
     RunningProgram(HANDLE process, DWORD process_id) : process_(process), process_id_(process_id) {}

@@ -19,7 +19,7 @@ public:
         program_ = RunningProgram::StartIn(directory, "check.exe", arguments);
         if (program_) window_ = program_->WaitForMainWindow();
     }
-    bool Opened() const { return window_ != nullptr; }
+    ::testing::AssertionResult Opened() const { return RunningProgram::WindowOpened(program_, window_); }
     RunningProgram& Program() { return *program_; }
     HWND Window() const { return window_; }
 

@@ -23,7 +23,7 @@ public:
         program_ = RunningProgram::StartIn(directory, "create.exe", arguments);
         if (program_) window_ = program_->WaitForMainWindow();
     }
-    bool Opened() const { return window_ != nullptr; }
+    ::testing::AssertionResult Opened() const { return RunningProgram::WindowOpened(program_, window_); }
 
     // Fills the three boxes, clicks the button, returns the result box's
     // text after dismissing it.
