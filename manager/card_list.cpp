@@ -50,8 +50,6 @@ bool IsCardFileName(std::wstring_view long_name, bool is_directory) {
 std::wstring CardNameOf(std::wstring_view file_name) { return std::wstring(file_name.substr(0, file_name.rfind(L'.'))); }
 
 std::vector<std::wstring> ListCardNames(FilePathView program_directory) {
-    static const auto file_name_part =
-        SystemFunction<decltype(&PathFindFileNameW)>(L"shlwapi.dll", "PathFindFileNameW");
     std::vector<std::wstring> names;
     const FilePath pattern = CardStoreDirectory(program_directory) + L"\\*.ini";
     WIN32_FIND_DATAW found;
@@ -62,7 +60,7 @@ std::vector<std::wstring> ListCardNames(FilePathView program_directory) {
     }
     do {
         if (IsCardFileName(found.cFileName, found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
-            names.push_back(CardNameOf(file_name_part ? file_name_part(found.cFileName) : found.cFileName));
+            names.push_back(CardNameOf(found.cFileName));
     } while (FindNextFileW(search.get(), &found));
     // A stable sort stays within the array even for an order that is not
     // strict, which a system's comparison need not promise.
