@@ -27,8 +27,7 @@
 # program runs on that desktop's own Xvfb in its own prefix, the prefix with
 # -slotN added for N above 0, and each prefix keeps one wineserver for the
 # run: tests that run at once share no display, no keyboard focus and no
-# server
-# (cmake/wine-session.sh, which also ends them after the run). The listing
+# server (cmake/wine-session.sh, which also ends them after the run). The listing
 # of a test program's tests (--gtest_list_tests), which ctest runs before
 # any test, starts no server of the run, and its output goes through a file.
 # The system code page for programs that are not Unicode is 936 (GBK), or

@@ -4,6 +4,7 @@
 #include <shellapi.h>
 #include <shlobj.h>
 #include <shlwapi.h>
+#include <shobjidl.h>
 #include <tlhelp32.h>
 
 #include <algorithm>
@@ -34,12 +35,6 @@ std::string ProgramPathOf(DWORD process_id) {
 }
 
 std::string DirectoryOf(const std::string& path) { return path.substr(0, path.find_last_of('\\')); }
-
-struct Releaser {
-    void operator()(IUnknown* object) const { object->Release(); }
-};
-template <typename Interface>
-using ComPointer = std::unique_ptr<Interface, Releaser>;
 
 struct ItemIdFreer {
     void operator()(ITEMIDLIST* item) const { CoTaskMemFree(item); }
@@ -84,6 +79,32 @@ std::string Column(IShellFolder2& folder, const ITEMIDLIST* item, UINT column) {
 
 }  // namespace
 
+std::optional<Shortcut> ReadShortcut(const std::string& file) {
+    IShellLinkW* raw_link = nullptr;
+    if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
+                                reinterpret_cast<void**>(&raw_link))))
+        return std::nullopt;
+    ComPointer<IShellLinkW> link(raw_link);
+    IPersistFile* raw_file = nullptr;
+    if (FAILED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&raw_file)))) return std::nullopt;
+    ComPointer<IPersistFile> persist(raw_file);
+    if (FAILED(persist->Load(Wide(file).c_str(), STGM_READ))) return std::nullopt;
+    // Each read into a buffer of its own, cleared: a getter that fails
+    // leaves it as it was.
+    auto read = [](auto get) {
+        std::wstring buffer(INFOTIPSIZE, L'\0');
+        get(buffer.data(), static_cast<int>(buffer.size()));
+        return Gbk(buffer.c_str());
+    };
+    Shortcut shortcut;
+    shortcut.target = read([&](wchar_t* text, int size) { link->GetPath(text, size, nullptr, SLGP_RAWPATH); });
+    shortcut.arguments = read([&](wchar_t* text, int size) { link->GetArguments(text, size); });
+    shortcut.description = read([&](wchar_t* text, int size) { link->GetDescription(text, size); });
+    int icon_index = 0;
+    shortcut.icon = read([&](wchar_t* text, int size) { link->GetIconLocation(text, size, &icon_index); });
+    return shortcut;
+}
+
 std::vector<RecycledFile> RecycleBinFiles() {
     std::vector<RecycledFile> files;
     RecycleBinFolder bin = OpenRecycleBin();
@@ -106,29 +127,34 @@ bool EmptyRecycleBin() {
     return RecycleBinFiles().empty();
 }
 
+namespace {
+
+// The item's first context-menu command, in the bin Restore.
+bool InvokeFirstCommand(IShellFolder2& folder, const ITEMIDLIST* item) {
+    IContextMenu* raw_menu = nullptr;
+    if (FAILED(folder.GetUIObjectOf(nullptr, 1, &item, IID_IContextMenu, nullptr, reinterpret_cast<void**>(&raw_menu))))
+        return false;
+    ComPointer<IContextMenu> menu(raw_menu);
+    constexpr UINT kFirstCommand = 1;
+    constexpr UINT kNone = static_cast<UINT>(-1);
+    HMENU popup = CreatePopupMenu();
+    UINT first = kNone;
+    if (SUCCEEDED(menu->QueryContextMenu(popup, 0, kFirstCommand, 0x7FFF, CMF_NORMAL))) first = GetMenuItemID(popup, 0);
+    DestroyMenu(popup);
+    if (first == kNone) return false;
+    CMINVOKECOMMANDINFO command{};
+    command.cbSize = sizeof command;
+    command.lpVerb = MAKEINTRESOURCEA(first - kFirstCommand);
+    command.nShow = SW_SHOWNORMAL;
+    return SUCCEEDED(menu->InvokeCommand(&command));
+}
+
+}  // namespace
+
 bool RestoreRecycleBin() {
     RecycleBinFolder bin = OpenRecycleBin();
-    for (const ItemId& item : bin.items) {
-        const ITEMIDLIST* items[] = {item.get()};
-        IContextMenu* raw_menu = nullptr;
-        if (FAILED(bin.folder->GetUIObjectOf(nullptr, 1, items, IID_IContextMenu, nullptr,
-                                             reinterpret_cast<void**>(&raw_menu))))
-            return false;
-        ComPointer<IContextMenu> menu(raw_menu);
-        HMENU popup = CreatePopupMenu();
-        constexpr UINT kFirstCommand = 1;
-        const bool restored = SUCCEEDED(menu->QueryContextMenu(popup, 0, kFirstCommand, 0x7FFF, CMF_NORMAL)) &&
-                              [&] {
-                                  const UINT restore = GetMenuItemID(popup, 0);
-                                  CMINVOKECOMMANDINFO command{};
-                                  command.cbSize = sizeof command;
-                                  command.lpVerb = MAKEINTRESOURCEA(restore - kFirstCommand);
-                                  command.nShow = SW_SHOWNORMAL;
-                                  return restore != static_cast<UINT>(-1) && SUCCEEDED(menu->InvokeCommand(&command));
-                              }();
-        DestroyMenu(popup);
-        if (!restored) return false;
-    }
+    for (const ItemId& item : bin.items)
+        if (!InvokeFirstCommand(*bin.folder, item.get())) return false;
     return true;
 }
 

@@ -4,7 +4,10 @@
 // that records how it was started, a desktop directory of the test's own,
 // and double clicks.
 #include <windows.h>
+#include <unknwn.h>
 
+#include <memory>
+#include <optional>
 #include <ostream>
 #include <string>
 #include <string_view>
@@ -49,6 +52,20 @@ private:
     DWORD type_ = REG_EXPAND_SZ;
     std::vector<BYTE> old_value_;
 };
+
+// A COM object released when the pointer goes.
+struct ComReleaser {
+    void operator()(IUnknown* object) const { object->Release(); }
+};
+template <typename Interface>
+using ComPointer = std::unique_ptr<Interface, ComReleaser>;
+
+// What the shell reads from a shortcut file (.lnk); nothing when it cannot
+// read one. COM must be initialized on the thread.
+struct Shortcut {
+    std::string target, arguments, description, icon;
+};
+std::optional<Shortcut> ReadShortcut(const std::string& file);
 
 // The Recycle Bin as Explorer lists it, through the shell's own folder of
 // it: each item's name and the folder it was deleted from (its "Original

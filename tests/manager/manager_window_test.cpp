@@ -553,33 +553,6 @@ TEST_F(ManagerTest, CreateOpensTheEditorInCreateMode) {
 
 // --- the desktop shortcut -----------------------------------------------
 
-struct Shortcut {
-    std::string target, arguments, description;
-};
-
-std::optional<Shortcut> ReadShortcut(const std::string& file) {
-    IShellLinkW* raw_link = nullptr;
-    if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
-                                reinterpret_cast<void**>(&raw_link))))
-        return std::nullopt;
-    std::unique_ptr<IShellLinkW, void (*)(IShellLinkW*)> link(raw_link, [](IShellLinkW* p) { p->Release(); });
-    IPersistFile* raw_file = nullptr;
-    if (FAILED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&raw_file)))) return std::nullopt;
-    std::unique_ptr<IPersistFile, void (*)(IPersistFile*)> persist(raw_file, [](IPersistFile* p) { p->Release(); });
-    if (FAILED(persist->Load(Wide(file).c_str(), STGM_READ))) return std::nullopt;
-    Shortcut shortcut;
-    std::wstring buffer(INFOTIPSIZE, L'\0');
-    link->GetPath(buffer.data(), static_cast<int>(buffer.size()), nullptr, SLGP_RAWPATH);
-    shortcut.target = Gbk(buffer.c_str());
-    std::fill(buffer.begin(), buffer.end(), L'\0');
-    link->GetArguments(buffer.data(), static_cast<int>(buffer.size()));
-    shortcut.arguments = Gbk(buffer.c_str());
-    std::fill(buffer.begin(), buffer.end(), L'\0');
-    link->GetDescription(buffer.data(), static_cast<int>(buffer.size()));
-    shortcut.description = Gbk(buffer.c_str());
-    return shortcut;
-}
-
 class ManagerShortcutTest : public ManagerTest {
 protected:
     void SetUp() override {

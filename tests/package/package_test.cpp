@@ -102,31 +102,6 @@ std::vector<std::string> InstalledVersions(const std::string& package) {
     return versions;
 }
 
-struct Releaser {
-    void operator()(IUnknown* object) const { object->Release(); }
-};
-
-// The target and icon file of a shortcut.
-struct Shortcut {
-    std::string target, icon;
-};
-std::optional<Shortcut> ReadShortcut(const std::string& file) {
-    IShellLinkW* raw_link = nullptr;
-    if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
-                                reinterpret_cast<void**>(&raw_link))))
-        return std::nullopt;
-    std::unique_ptr<IShellLinkW, Releaser> link(raw_link);
-    IPersistFile* raw_persist = nullptr;
-    if (FAILED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&raw_persist)))) return std::nullopt;
-    std::unique_ptr<IPersistFile, Releaser> persist(raw_persist);
-    if (FAILED(persist->Load(Wide(file).c_str(), STGM_READ))) return std::nullopt;
-    wchar_t target[MAX_PATH] = {}, icon[MAX_PATH] = {};
-    int icon_index = 0;
-    link->GetPath(target, MAX_PATH, nullptr, 0);
-    link->GetIconLocation(icon, MAX_PATH, &icon_index);
-    return Shortcut{Gbk(target), Gbk(icon)};
-}
-
 // The entries of the card list of the manager window that the installed
 // Morvane.exe shows, once it shows one.
 std::vector<std::string> ListedCards() {
