@@ -114,9 +114,26 @@ if [ $status -ne 0 ]; then
     exit $status
 fi
 
+# The loaders without address randomization. Debian builds wine without its
+# preloader, which would keep the address of Windows' shared user data,
+# 0x7ffe0000, free for it. The kernel starts a program's heap at a random
+# place of the 1 GiB after the program (32 MiB for a 32-bit one), and wine64
+# lies at 0x7d000000: about one start in 5,000 its first 132 KiB of heap
+# cover that address, and the process ends before its program runs, with
+# "failed to map the shared user data: c0000018". Without randomization the
+# heap starts right after the loader, 48 MiB below. The setting passes to
+# every process the program starts. Where the machine forbids it (some
+# container profiles refuse the personality call), wine runs as it is.
+wine_command=("$loader")
+if setarch -R true 2>/dev/null; then
+    wine_command=(setarch -R "$loader")
+fi
+
 export WINELOADER=$loader
 export WINEPREFIX=$prefix
-export WINEDEBUG=-all
+# wine's own errors, not its notes of what it leaves unimplemented: a
+# program that does not start says why.
+export WINEDEBUG=-all,err+all
 export LC_ALL=${MORVANE_WINE_LOCALE:-zh_CN.UTF-8}
 # wine's Recycle Bin is the XDG trash of XDG_DATA_HOME: a prefix of the
 # project's own has a bin of its own, so that what its programs delete fills
@@ -153,8 +170,8 @@ quietly() {
 # boot_prefix WHAT: makes WINEPREFIX a new prefix of windows that the
 # window manager manages or not, and waits until its wineserver has ended.
 boot_prefix() {
-    quietly "$1" "$loader" wineboot -i &&
-        quietly "$1" "$loader" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d "$managed" /f &&
+    quietly "$1" "${wine_command[@]}" wineboot -i &&
+        quietly "$1" "${wine_command[@]}" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d "$managed" /f &&
         wineserver -w
 }
 
@@ -182,7 +199,7 @@ if [ ! -f "$ready" ]; then
             boot_prefix "$what" || exit
         fi
         if [ -n "$dpi" ]; then
-            quietly "$what" "$loader" reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$dpi" /f || exit
+            quietly "$what" "${wine_command[@]}" reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$dpi" /f || exit
             wineserver -w
         fi
         echo "$arch" >"$ready"
@@ -190,20 +207,34 @@ if [ ! -f "$ready" ]; then
 fi
 source "$(dirname "${BASH_SOURCE[0]}")/wine-session.sh"
 if [ -n "$slot" ]; then
-    DISPLAY=$(session_display "$session" "$slot") || exit
+    DISPLAY=$(session_display "$session" "$slot") || {
+        echo "wine-run: cannot run $* in $prefix: the desktop $slot has no X server" >&2
+        exit 1
+    }
     export DISPLAY
-    session_serve "$session" "$loader" || exit
+    session_serve "$session" "${wine_command[@]}" || {
+        echo "wine-run: cannot run $* in $prefix: its wineserver did not start" >&2
+        exit 1
+    }
 elif [ -n "$listing" ]; then
     session_listed "$session"
     output=$(mktemp)
-    "$loader" "$@" >"$output" 2>&1
+    "${wine_command[@]}" "$@" >"$output" 2>&1
     status=$?
     cat "$output"
     rm -f "$output"
+    [ $status -eq 0 ] || echo "wine-run: listing the tests: '${wine_command[*]} $*' in $prefix ended with exit status $status" >&2
     exit $status
 fi
 if [ -n "$quiet" ]; then
-    quietly "running in $prefix" "$loader" "$@"
+    quietly "running in $prefix" "${wine_command[@]}" "$@"
     exit
 fi
-exec "$loader" "$@"
+if [ -z "$slot" ]; then
+    exec "${wine_command[@]}" "$@"
+fi
+# A test: ctest's "Failed" names no exit status.
+"${wine_command[@]}" "$@"
+status=$?
+[ $status -eq 0 ] || echo "wine-run: '${wine_command[*]} $*' in $prefix on $DISPLAY ended with exit status $status" >&2
+exit $status

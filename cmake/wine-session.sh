@@ -19,35 +19,50 @@
 source "$(dirname "${BASH_SOURCE[0]}")/../scripts/xvfb.sh"
 
 # session_display SESSION SLOT: prints the display of the slot's Xvfb,
-# starting it when it does not run.
+# starting it when it does not run. Fails saying why.
 session_display() {
     local session=$1 slot=$2
     mkdir -p "$session" || return
     (
-        flock 9
+        flock 9 || exit
         pid=$(cat "$session/slot$slot.xvfb" 2>/dev/null)
         [ -s "$session/slot$slot.display" ] && [ -n "$pid" ] && kill -0 "$pid" 2>/dev/null && exit 0
         start_xvfb 9>&- || exit
-        echo "$XVFB_PID" >"$session/slot$slot.xvfb"
-        echo "$DISPLAY" >"$session/slot$slot.display"
-    ) 9>"$session/slot$slot.lock" || return
+        echo "$XVFB_PID" >"$session/slot$slot.xvfb" &&
+            echo "$DISPLAY" >"$session/slot$slot.display"
+    ) 9>"$session/slot$slot.lock" || {
+        echo "wine-session: no X server for the desktop $slot (exit status $?)" >&2
+        return 1
+    }
     cat "$session/slot$slot.display"
 }
 
-# session_serve SESSION LOADER: a wineserver for WINEPREFIX that stays for
-# the run, its services started (on DISPLAY) by a first program whose output
-# goes nowhere: a test's output would stay open for as long as they run.
+# session_serve SESSION WINE...: a wineserver for WINEPREFIX that stays for
+# the run, its services started (on DISPLAY) by a first program. Their
+# output goes to a log of the prefix's in the session (a test's output would
+# stay open for as long as they run), whose end a failure shows with the
+# command and its exit status.
 session_serve() {
-    local session=$1 loader=$2
+    local session=$1
+    shift
     mkdir -p "$session" || return
     (
-        flock 9
+        flock 9 || exit
         grep -qxF "$WINEPREFIX" "$session/servers" 2>/dev/null && exit 0
+        log=$session/$(basename "$WINEPREFIX").log
         # A server that the listing of the tests started ends by itself.
         wineserver -w 9>&-
-        setsid wineserver -p </dev/null >/dev/null 2>&1 9>&- || exit
-        setsid "$loader" cmd /c exit </dev/null >/dev/null 2>&1 9>&-
-        echo "$WINEPREFIX" >>"$session/servers"
+        serve_step() {
+            "$@" </dev/null >>"$log" 2>&1 9>&-
+            local status=$?
+            [ $status -eq 0 ] && return 0
+            echo "wine-session: starting the wineserver of $WINEPREFIX: '$*' failed with exit status $status; $log ends:" >&2
+            tail -n 20 "$log" >&2
+            return $status
+        }
+        serve_step setsid wineserver -p &&
+            serve_step setsid "$@" cmd /c exit &&
+            echo "$WINEPREFIX" >>"$session/servers"
     ) 9>"$WINEPREFIX.serve-lock"
 }
 
