@@ -7,7 +7,9 @@
 //     manifest asks for (and the enumeration alone, in this process);
 //   - check: start to ready for input, against minimal_window.exe, bare and
 //     with the themed common controls;
-//   - check: from the Enter key to the answer in the result box.
+//   - check: from the Enter key to the answer in the result box;
+//   - check: from Ctrl+Enter to the last character of a 9-character answer
+//     typed into another program's field (login_page.exe of the tests).
 //
 // Usage: window_bench [runs] [queries]      (defaults 11 and 200)
 // The programs are taken from beside this one; their scratch copies go to
@@ -27,7 +29,9 @@
 #include "check_controls.h"
 #include "lookup.h"
 #include "manager_controls.h"
+#include "login_page.h"
 #include "paths.h"
+#include "typing_target.h"
 #include "window_harness.h"
 
 namespace {
@@ -214,6 +218,61 @@ bool BenchManager(const std::string& scratch, int runs) {
     return true;
 }
 
+// Ctrl+Enter typing B3 E7 H2's answer, 9 characters, into a log-in page of
+// another program: from the Enter key going down, Ctrl already held and both
+// let go at once, to the last character in the page's field.
+bool BenchTypedAnswer(HWND window, const std::string& directory, int typings) {
+    namespace page_ids = morvane::test::login_page;
+    const std::string from = Gbk(morvane::ProgramDirectory());
+    std::optional<RunningProgram> page = RunningProgram::Start(Join(from, "login_page.exe"), "login_page.exe 1", directory);
+    HWND page_window = page ? page->WaitForMainWindow() : nullptr;
+    if (!page_window) {
+        std::fprintf(stderr, "the log-in page did not open\n");
+        return false;
+    }
+    HWND field = GetDlgItem(page_window, page_ids::kFirstField);
+    HWND boxes[] = {GetDlgItem(window, morvane::check::编辑框_坐标1), GetDlgItem(window, morvane::check::编辑框_坐标2),
+                    GetDlgItem(window, morvane::check::编辑框_坐标3)};
+    morvane::test::SetTextOf(boxes[0], "B3");
+    morvane::test::SetTextOf(boxes[1], "E7");
+    morvane::test::SetTextOf(boxes[2], "H2");
+    const std::string answer = morvane::test::TextOf(GetDlgItem(window, morvane::check::编辑框_结果));
+    std::vector<double> latencies;
+    int lost = 0;
+    for (int i = 0; i < typings; ++i) {
+        morvane::test::SetTextOf(field, "");
+        // From the query window to the page and back, as the user comes.
+        if (!morvane::test::BringToForeground(page_window)) return false;
+        morvane::test::Send(window, WM_TIMER, morvane::check::kForegroundTimer);
+        if (!morvane::test::BringToForeground(window)) return false;
+        morvane::test::HoldKey(VK_CONTROL);
+        const auto start = Clock::now();
+        morvane::test::HoldKey(VK_RETURN);
+        INPUT release[2] = {};
+        for (INPUT& key : release) {
+            key.type = INPUT_KEYBOARD;
+            key.ki.dwFlags = KEYEVENTF_KEYUP;
+        }
+        release[0].ki.wVk = VK_RETURN;
+        release[1].ki.wVk = VK_CONTROL;
+        SendInput(2, release, sizeof(INPUT));
+        std::string typed;
+        if (!PollUntil([&] { return (typed = morvane::test::TextOf(field)).size() >= answer.size(); })) {
+            std::fprintf(stderr, "typing %d did not arrive: \"%s\"\n", i, typed.c_str());
+            return false;
+        }
+        latencies.push_back(MillisecondsSince(start));
+        if (typed != answer) ++lost;
+        // The query window is idle again before the next round.
+        morvane::test::Send(window, WM_NULL);
+    }
+    std::printf("check, the answer typed into another program (%zu characters)\n", answer.size());
+    PrintFigure("  Ctrl+Enter to the last character in the page's field", latencies);
+    std::printf("%-58s %8.1f ms  (90th percentile)\n", "", Percentile(latencies, 0.9));
+    std::printf("%-58s %8d of %d\n", "  typings that lost or changed a character", lost, typings);
+    return true;
+}
+
 struct Query {
     const char* first;
     const char* second;
@@ -229,7 +288,7 @@ bool BenchCheck(const std::string& scratch, int runs, int queries) {
     std::string content;
     for (char row = 'A'; row <= 'Z'; ++row) {
         if (row != 'A') content += "\r\n";
-        for (int cell = 1; cell <= 9; ++cell) content += (cell > 1 ? "," : "") + std::to_string((row * 7 + cell * 13) % 90 + 10);
+        for (int cell = 1; cell <= 9; ++cell) content += (cell > 1 ? "," : "") + std::to_string((row * 7 + cell * 13) % 900 + 100);
     }
     const std::optional<morvane::FilePath> card_file = morvane::CardFilePath(Wide(directory), Wide(card_name));
     if (!card_file || !morvane::SaveCard(*card_file, "123456", content)) {
@@ -307,7 +366,7 @@ bool BenchCheck(const std::string& scratch, int runs, int queries) {
     PrintFigure("  Enter to the answer in the result box", latencies);
     std::printf("%-58s %8.1f ms  (90th percentile)\n", "", Percentile(latencies, 0.9));
     std::printf("%-58s median %8.3f ms\n", "  one read of the result box (the polling's step)", Median(reads));
-    return true;
+    return BenchTypedAnswer(window, directory, queries / 10);
 }
 
 }  // namespace

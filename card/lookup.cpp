@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <utility>
 #include <vector>
 
 #include "card_store.h"
@@ -51,52 +52,83 @@ namespace {
 
 // `read_values` reads the card file's values of the keys it is given, once.
 template <typename ReadValues>
-std::string Answer(const ReadValues& read_values, std::string_view first, std::string_view second,
+QueryAnswer Answer(const ReadValues& read_values, std::string_view first, std::string_view second,
                    std::string_view third) {
-    if (first.size() + second.size() + third.size() < 3) return std::string(kQueryPrompt);
+    QueryAnswer answer;
+    if (first.size() + second.size() + third.size() < 3) {
+        answer.text = kQueryPrompt;
+        answer.prompt = true;
+        return answer;
+    }
 
     std::string joined;
     joined.append(first).append(second).append(third);
     if (joined == kSerialNumberQuery) {
         const Profile::Key serial_number{kInfoSection, kSerialNumberKey};
-        return std::move(read_values(std::span(&serial_number, 1)).front());
+        answer.text = std::move(read_values(std::span(&serial_number, 1)).front());
+        if (!answer.text.empty()) answer.AddPart(0, answer.text.size());
+        return answer;
     }
 
-    std::array<Coordinate, 3> coordinates = {ParseCoordinate(first), ParseCoordinate(second), ParseCoordinate(third)};
-    std::sort(coordinates.begin(), coordinates.end());
+    struct Asked {
+        Coordinate coordinate;
+        std::size_t box;
+    };
+    std::array<Asked, 3> asked = {{{ParseCoordinate(first), 0}, {ParseCoordinate(second), 1}, {ParseCoordinate(third), 2}}};
+    // Row order; three of them take no more than an insertion sort, which
+    // keeps equal coordinates in box order.
+    for (std::size_t i = 1; i < asked.size(); ++i)
+        for (std::size_t j = i; j > 0 && asked[j].coordinate < asked[j - 1].coordinate; --j)
+            std::swap(asked[j], asked[j - 1]);
     // The rows up to the first coordinate that names none, in one read of
     // the file; a row past a refusal is read but not looked at.
     std::array<char, 3> letters{};
     std::vector<Profile::Key> rows;
-    for (const Coordinate& coordinate : coordinates) {
-        if (!NamesARow(coordinate)) break;
+    for (const Asked& each : asked) {
+        if (!NamesARow(each.coordinate)) break;
         const std::size_t index = rows.size();
-        letters[index] = static_cast<char>(coordinate.row_code);
+        letters[index] = static_cast<char>(each.coordinate.row_code);
         rows.push_back({kCardSection, std::string_view(&letters[index], 1)});
     }
-    if (rows.empty()) return {};
+    if (rows.empty()) return answer;
     const std::vector<std::string> values = read_values(std::span<const Profile::Key>(rows));
-    std::string result;
-    for (std::size_t i = 0; i < values.size(); ++i) {
-        std::optional<std::string> cell = CellOf(values[i], coordinates[i].cell_number);
+    std::array<std::size_t, 3> offsets{}, lengths{};  // in box order
+    std::size_t found = 0;
+    for (; found < values.size(); ++found) {
+        std::optional<std::string> cell = CellOf(values[found], asked[found].coordinate.cell_number);
         if (!cell) break;
-        result += *cell;
+        offsets[asked[found].box] = answer.text.size();
+        lengths[asked[found].box] = cell->size();
+        answer.text += *cell;
     }
-    return result;
+    // An empty cell answers nothing a log-in page could take.
+    if (found == asked.size() && std::find(lengths.begin(), lengths.end(), 0) == lengths.end())
+        for (std::size_t box = 0; box < asked.size(); ++box) answer.AddPart(offsets[box], lengths[box]);
+    return answer;
 }
 
 }  // namespace
 
-std::string AnswerQuery(Profile& profile, const FilePath& card_file, std::string_view first,
-                        std::string_view second, std::string_view third) {
+QueryAnswer AnswerQueryInParts(Profile& profile, const FilePath& card_file, std::string_view first,
+                               std::string_view second, std::string_view third) {
     return Answer([&](std::span<const Profile::Key> keys) { return profile.ReadValues(card_file, keys); }, first,
                   second, third);
 }
 
-std::string AnswerQuery(const FilePath& card_file, std::string_view first, std::string_view second,
-                        std::string_view third) {
+QueryAnswer AnswerQueryInParts(const FilePath& card_file, std::string_view first, std::string_view second,
+                               std::string_view third) {
     return Answer([&](std::span<const Profile::Key> keys) { return ReadOwnProfile(card_file, keys); }, first,
                   second, third);
+}
+
+std::string AnswerQuery(Profile& profile, const FilePath& card_file, std::string_view first,
+                        std::string_view second, std::string_view third) {
+    return AnswerQueryInParts(profile, card_file, first, second, third).text;
+}
+
+std::string AnswerQuery(const FilePath& card_file, std::string_view first, std::string_view second,
+                        std::string_view third) {
+    return AnswerQueryInParts(card_file, first, second, third).text;
 }
 
 }  // namespace morvane

@@ -1,5 +1,7 @@
 #pragma once
 // Answers a query of three coordinate texts against a card file.
+#include <array>
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -34,5 +36,35 @@ std::string AnswerQuery(Profile& profile, const FilePath& card_file, std::string
                         std::string_view second, std::string_view third);
 std::string AnswerQuery(const FilePath& card_file, std::string_view first, std::string_view second,
                         std::string_view third);
+
+// The query result with what it is made of, for typing it elsewhere.
+class QueryAnswer {
+public:
+    std::string text;  // the query result, as the result box shows it
+    bool prompt = false;
+
+    // Whole: the three codes were found and none is empty, or the card has
+    // a serial number.
+    bool IsWhole() const { return part_count_ > 0; }
+    // The parts of a whole answer: the three codes in box order, or the
+    // serial number alone.
+    std::size_t PartCount() const { return part_count_; }
+    std::string_view Part(std::size_t index) const {
+        return std::string_view(text).substr(parts_[index].offset, parts_[index].length);
+    }
+    void AddPart(std::size_t offset, std::size_t length) { parts_[part_count_++] = {offset, length}; }
+
+private:
+    struct Place {
+        std::size_t offset, length;
+    };
+    std::array<Place, 3> parts_{};
+    std::size_t part_count_ = 0;
+};
+
+QueryAnswer AnswerQueryInParts(Profile& profile, const FilePath& card_file, std::string_view first,
+                               std::string_view second, std::string_view third);
+QueryAnswer AnswerQueryInParts(const FilePath& card_file, std::string_view first, std::string_view second,
+                               std::string_view third);
 
 }  // namespace morvane

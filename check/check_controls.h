@@ -14,6 +14,13 @@ inline constexpr int 按钮_查询 = 106;
 
 inline constexpr wchar_t kWindowClass[] = L"MorvaneCheckQuery";
 
+// Commands that type the answer into the window the user came from: Ctrl+Enter
+// as the result box shows it, Ctrl+Shift+Enter its codes in box order with a
+// Tab after each but the last. Also items of the window's system menu, so
+// below 0xF000 with the low four bits clear.
+inline constexpr int kTypeAnswerCommand = 0x0100;
+inline constexpr int kTypeAnswerInFieldsCommand = 0x0110;
+
 // GBK bytes that one coordinate box holds.
 inline constexpr int kCoordinateBytes = 2;
 

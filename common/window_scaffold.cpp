@@ -194,18 +194,41 @@ bool RegisterProgramClass(HINSTANCE instance, const ProgramWindow& program) {
     return RegisterClassExW(&window_class) != 0;
 }
 
-int RunDialogLikeMessageLoop(HWND window, int show_command) {
+namespace {
+
+bool IsKeyDown(SHORT state) { return state < 0; }
+
+// The command of the key chord that the WM_KEYDOWN `message` presses, or 0.
+// Alt with Ctrl is AltGr, which types characters.
+int KeyCommandOf(const MSG& message, std::span<const KeyCommand> key_commands) {
+    if (IsKeyDown(GetKeyState(VK_MENU))) return 0;
+    const bool control = IsKeyDown(GetKeyState(VK_CONTROL));
+    const bool shift = IsKeyDown(GetKeyState(VK_SHIFT));
+    for (const KeyCommand& key : key_commands)
+        if (key.virtual_key == message.wParam && key.control == control && key.shift == shift) return key.command;
+    return 0;
+}
+
+bool IsAutoRepeat(const MSG& message) { return (message.lParam & (1 << 30)) != 0; }
+
+}  // namespace
+
+int RunDialogLikeMessageLoop(HWND window, int show_command, std::span<const KeyCommand> key_commands) {
     ShowWindow(window, show_command);
     UpdateWindow(window);
     MSG message{};
     while (GetMessageW(&message, nullptr, 0, 0) > 0) {
-        // No window of ours gives Esc a meaning: the dialog manager would
-        // turn it into IDCANCEL, which none handles, and a multi-line edit
-        // box into WM_CLOSE to its parent, losing what was typed. Message
-        // boxes run their own loop and still close on Esc.
-        if (message.message == WM_KEYDOWN && message.wParam == VK_ESCAPE &&
-            (message.hwnd == window || IsChild(window, message.hwnd)))
-            continue;
+        if (message.message == WM_KEYDOWN && (message.hwnd == window || IsChild(window, message.hwnd))) {
+            // No window of ours gives Esc a meaning: the dialog manager would
+            // turn it into IDCANCEL, which none handles, and a multi-line edit
+            // box into WM_CLOSE to its parent, losing what was typed. Message
+            // boxes run their own loop and still close on Esc.
+            if (message.wParam == VK_ESCAPE) continue;
+            if (const int command = KeyCommandOf(message, key_commands)) {
+                if (!IsAutoRepeat(message)) SendMessageW(window, WM_COMMAND, MAKEWPARAM(command, 1), 0);
+                continue;
+            }
+        }
         if (IsDialogMessageW(window, &message)) continue;
         TranslateMessage(&message);
         DispatchMessageW(&message);
@@ -222,7 +245,7 @@ int RunProgram(HINSTANCE instance, const ProgramWindow& program, int show_comman
                                   program.position.y, program.size.cx, program.size.cy, nullptr, nullptr, instance,
                                   &start_up_exit_code);
     if (!window) return start_up_exit_code;
-    return RunDialogLikeMessageLoop(window, show_command);
+    return RunDialogLikeMessageLoop(window, show_command, program.key_commands);
 }
 
 BOOL EndStartUp(const CREATESTRUCTA* create, int exit_code) {

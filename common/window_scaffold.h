@@ -139,6 +139,17 @@ private:
 inline constexpr DWORD kProgramWindowStyle =
     WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
 
+// A key chord that runs a command of the window, as an accelerator does:
+// WM_COMMAND with the command's id and a notification code of 1. Matched in
+// the message loop before IsDialogMessage, which would take Enter itself.
+// A held chord's auto-repeat runs nothing.
+struct KeyCommand {
+    WORD virtual_key;
+    bool control;
+    bool shift;
+    int command;
+};
+
 // A program's one window: its class, with the face colour as background, the
 // arrow cursor and both sizes of the program's icon resource `icon_id`, and
 // the window itself at its layout place and size (96 DPI; ScaledLayout
@@ -152,6 +163,7 @@ struct ProgramWindow {
     POINT position;
     SIZE size;
     DWORD common_controls;  // the ICC_* classes its controls need
+    std::span<const KeyCommand> key_commands = {};
 };
 
 // Registers the program's window class. False when it cannot, also when a
@@ -160,8 +172,9 @@ bool RegisterProgramClass(HINSTANCE instance, const ProgramWindow& program);
 
 // Shows `window` and runs the thread's messages until WM_QUIT, passing keys
 // through IsDialogMessage first so that Tab, Shift+Tab and access keys work
-// as in a dialog. Esc in the window does nothing. Returns the WM_QUIT code.
-int RunDialogLikeMessageLoop(HWND window, int show_command);
+// as in a dialog, and before that through `key_commands`. Esc in the window
+// does nothing. Returns the WM_QUIT code.
+int RunDialogLikeMessageLoop(HWND window, int show_command, std::span<const KeyCommand> key_commands = {});
 
 // Makes the common controls the program needs available, registers its
 // class and makes its window, whose WM_CREATE runs the program's start-up,

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "card_store.h"
 #include "lookup.h"
@@ -109,6 +110,41 @@ TEST_P(LookupTest, RowCodesThatNameNoRowAreRefused) {
             << code;
     }
     EXPECT_EQ(LookUpCoordinate(profile, card, Coordinate{'a', 1}), "1");
+}
+
+// What may be typed into a log-in page: only a whole answer, its codes in
+// the order of the boxes (the page's order), never the prompt.
+TEST_P(LookupTest, AWholeAnswerKeepsItsCodesInBoxOrder) {
+    testing::WriteBytes(card, "[Info]\r\n序列号=SN 42\r\n[Card]\r\nA=a1,a2,,a4\r\nB=b1,b2\r\nC=c1\r\n");
+    struct Case {
+        const char* boxes[3];
+        std::string text;
+        std::vector<std::string> parts;  // empty: not whole
+    };
+    const Case cases[] = {
+        {{"C1", "A2", "B1"}, "a2b1c1", {"c1", "a2", "b1"}},
+        {{"B2", "A1", "B1"}, "a1b1b2", {"b2", "a1", "b1"}},
+        {{"A1", "A1", "A1"}, "a1a1a1", {"a1", "a1", "a1"}},
+        {{"A1", "B3", "C1"}, "a1", {}},  // no cell B3
+        {{"A1", "D1", "C1"}, "a1c1", {}},  // no row D
+        {{"A3", "B1", "C1"}, "b1c1", {}},  // an empty cell
+        {{"A1", "B0", "C1"}, "a1", {}},
+        {{"A1", "B1", ""}, "", {}},
+        {{"序", "列", "号"}, "SN 42", {"SN 42"}},
+    };
+    for (const Case& c : cases) {
+        const QueryAnswer answer = AnswerQueryInParts(GetParam().get(), card, c.boxes[0], c.boxes[1], c.boxes[2]);
+        EXPECT_EQ(answer.text, c.text) << c.boxes[0] << c.boxes[1] << c.boxes[2];
+        std::vector<std::string> parts;
+        for (std::size_t i = 0; i < answer.PartCount(); ++i) parts.emplace_back(answer.Part(i));
+        EXPECT_EQ(parts, c.parts) << c.boxes[0] << c.boxes[1] << c.boxes[2];
+        EXPECT_FALSE(answer.prompt);
+    }
+    const QueryAnswer prompt = AnswerQueryInParts(GetParam().get(), card, "A1", "", "");
+    EXPECT_TRUE(prompt.prompt);
+    EXPECT_FALSE(prompt.IsWhole());
+    testing::WriteBytes(card, "[Info]\r\n序列号=\r\n[Card]\r\nA=1\r\n");
+    EXPECT_FALSE(AnswerQueryInParts(GetParam().get(), card, "序", "列", "号").IsWhole());
 }
 
 INSTANTIATE_TEST_SUITE_P(Implementations, LookupTest, ::testing::ValuesIn(testing::ProfileImplementations()),

@@ -643,6 +643,12 @@ void PressAlt(char letter) { PressChord(VK_MENU, LetterKey(letter)); }
 void PressAltKey(WORD virtual_key) { PressChord(VK_MENU, virtual_key); }
 void PressCtrl(char letter) { PressChord(VK_CONTROL, LetterKey(letter)); }
 void PressCtrlKey(WORD virtual_key) { PressChord(VK_CONTROL, virtual_key); }
+void PressCtrlShiftKey(WORD virtual_key) {
+    SendInputs({KeyInput(VK_CONTROL, false), KeyInput(VK_SHIFT, false), KeyInput(virtual_key, false),
+                KeyInput(virtual_key, true), KeyInput(VK_SHIFT, true), KeyInput(VK_CONTROL, true)});
+}
+void HoldKey(WORD virtual_key) { SendInputs({KeyInput(virtual_key, false)}); }
+void ReleaseKey(WORD virtual_key) { SendInputs({KeyInput(virtual_key, true)}); }
 
 void MoveMouseToScreen(POINT point) {
     SetCursorPos(point.x, point.y);

@@ -209,6 +209,11 @@ void PressAltKey(WORD virtual_key);
 void PressCtrl(char letter);
 // Ctrl held around any key: Ctrl+Insert.
 void PressCtrlKey(WORD virtual_key);
+// Ctrl and Shift held around any key: Ctrl+Shift+Enter.
+void PressCtrlShiftKey(WORD virtual_key);
+// A key pressed and left down, and let go.
+void HoldKey(WORD virtual_key);
+void ReleaseKey(WORD virtual_key);
 // Moves the pointer to the centre of the control (screen coordinates).
 void MoveMouseTo(HWND control);
 void MoveMouseToScreen(POINT point);

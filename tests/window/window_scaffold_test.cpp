@@ -354,6 +354,41 @@ TEST_F(MessageLoopTest, KeysOfAnotherWindowBecomeCharactersToo) {
     EXPECT_EQ(ControlText(other.get(), 601), L"k");
 }
 
+int commands_run = 0;
+
+LRESULT CALLBACK CountingCommands(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
+    if (message == WM_COMMAND && LOWORD(wparam) == 0x100 && HIWORD(wparam) == 1) ++commands_run;
+    return DefWindowProcW(window, message, wparam, lparam);
+}
+
+// A key command runs once per press, before the dialog manager sees the
+// key, and a held key's repeats run nothing.
+TEST_F(MessageLoopTest, AKeyCommandRunsOncePerPressNotOnRepeats) {
+    constexpr wchar_t kName[] = L"MorvaneScaffoldKeyCommands";
+    WNDCLASSEXW window_class{};
+    window_class.cbSize = sizeof window_class;
+    window_class.lpfnWndProc = CountingCommands;
+    window_class.hInstance = ThisProgram();
+    window_class.lpszClassName = kName;
+    ASSERT_TRUE(RegisterClassExW(&window_class));
+    constexpr KeyCommand kCommands[] = {{VK_RETURN, false, false, 0x100}, {VK_RETURN, true, false, 0x110}};
+    struct Press {
+        LPARAM lparam;
+        int commands;
+    };
+    for (const Press press : {Press{1, 1}, Press{1 | (1 << 30), 0}}) {
+        UniqueWindow window(CreateWindowExW(0, kName, L"keys", WS_OVERLAPPED | WS_CAPTION, 40, 40, 200, 100, nullptr,
+                                            nullptr, ThisProgram(), nullptr));
+        ASSERT_TRUE(window);
+        commands_run = 0;
+        PostMessageW(window.get(), WM_KEYDOWN, VK_RETURN, press.lparam);
+        PostQuitMessage(0);
+        RunDialogLikeMessageLoop(window.get(), SW_SHOW, kCommands);
+        EXPECT_EQ(commands_run, press.commands) << std::hex << press.lparam;
+    }
+    EXPECT_TRUE(UnregisterClassW(kName, ThisProgram()));
+}
+
 using ControlTextTest = ScaffoldTest;
 
 // Whatever the system's code page: the text stays UTF-16 from the box to the
