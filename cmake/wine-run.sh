@@ -169,9 +169,14 @@ quietly() {
 
 # boot_prefix WHAT: makes WINEPREFIX a new prefix of windows that the
 # window manager manages or not, and waits until its wineserver has ended.
+# The prefix's RunServices key would start the menu builder, disabled above,
+# with each wineserver's first program, whose output, a test listing's among
+# them, would then hold wine's error for it: the key goes.
 boot_prefix() {
     quietly "$1" "${wine_command[@]}" wineboot -i &&
         quietly "$1" "${wine_command[@]}" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d "$managed" /f &&
+        quietly "$1" "${wine_command[@]}" reg delete 'HKLM\Software\Microsoft\Windows\CurrentVersion\RunServices' \
+            /v winemenubuilder /f &&
         wineserver -w
 }
 
