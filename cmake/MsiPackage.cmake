@@ -12,6 +12,7 @@
 # older versions of its own build.
 set(MORVANE_MSI_UPGRADE_CODE_x86 "B62D33BB-8006-4E6A-9DC3-25C1DBF4BAB1")
 set(MORVANE_MSI_UPGRADE_CODE_x64 "0F16474A-34AB-4B0C-9754-33E2C3BEAA3A")
+set(MORVANE_MSI_GUIDE_SHORTCUT "Morvane 使用指南")
 
 # morvane_make_msi(<folder of the three programs> <x86|x64> <version> <output>)
 function(morvane_make_msi programs arch version output)
@@ -54,6 +55,11 @@ function(morvane_make_msi programs arch version output)
   foreach(condition ${conditions})
     string(REGEX MATCH "<Condition Message=\"([^\"]*)\">([^<]*)</Condition>" found "${condition}")
     list(APPEND queries "UPDATE `LaunchCondition` SET `Description` = '${CMAKE_MATCH_1}' WHERE `Condition` = '${CMAKE_MATCH_2}'")
+  endforeach()
+  # The guide's Start-menu entry in Chinese: wixl crashes on a shortcut's
+  # text that is not ASCII.
+  foreach(column Name Description)
+    list(APPEND queries "UPDATE `Shortcut` SET `${column}` = '${MORVANE_MSI_GUIDE_SHORTCUT}' WHERE `Shortcut` = 'GuideShortcut'")
   endforeach()
   get_filename_component(output_folder "${output}" DIRECTORY)
   set(code_page "${output_folder}/_ForceCodepage.idt")

@@ -1,5 +1,6 @@
 # Makes the release with cpack, unpacks the zip and checks what a Windows
-# user gets: the three programs and an empty `cards` directory; in the
+# user gets: the three programs, an empty `cards` directory, and the guide
+# and the licence as the build makes them from docs/guide.md and LICENSE; in the
 # -win32 zip 32-bit programs (PE32, x86) whose manifests say x86, in the
 # -win64 zip 64-bit ones (PE32+, x64) whose manifests say amd64. Checks the
 # installer beside it as a file (the same programs, its platform and
@@ -8,6 +9,7 @@
 file(REMOVE_RECURSE "${WORK_DIR}")
 file(MAKE_DIRECTORY "${WORK_DIR}/unpacked")
 execute_process(COMMAND ${CMAKE_COMMAND} --build "${BUILD_DIR}" --target check_program create_program manager_program
+                        plain_texts
                 RESULT_VARIABLE result OUTPUT_VARIABLE output ERROR_VARIABLE output)
 if(NOT result EQUAL 0)
   message(FATAL_ERROR "building the programs failed:\n${output}")
@@ -42,9 +44,24 @@ if(in_cards)
 endif()
 file(GLOB everything RELATIVE "${top}" "${top}/*")
 list(SORT everything)
-if(NOT everything STREQUAL "Morvane.exe;cards;check.exe;create.exe")
+if(NOT everything STREQUAL "LICENSE.txt;Morvane.exe;README.txt;cards;check.exe;create.exe")
   message(FATAL_ERROR "unexpected package content: ${everything}")
 endif()
+# Each made anew here from its source must be the package's, byte for byte.
+foreach(plain "docs/guide.md=README.txt=OFF" "LICENSE=LICENSE.txt=ON")
+  string(REPLACE "=" ";" plain "${plain}")
+  list(GET plain 0 source)
+  list(GET plain 1 name)
+  list(GET plain 2 verbatim)
+  execute_process(COMMAND ${CMAKE_COMMAND} -DINPUT=${SOURCE_DIR}/${source} -DOUTPUT=${WORK_DIR}/${name}
+                          -DVERBATIM=${verbatim} -P ${SOURCE_DIR}/cmake/PlainText.cmake RESULT_VARIABLE result)
+  file(SHA256 "${WORK_DIR}/${name}" made)
+  file(SHA256 "${top}/${name}" packaged)
+  if(NOT result EQUAL 0 OR NOT made STREQUAL packaged)
+    message(FATAL_ERROR "the package's ${name} is not ${source} as plain text")
+  endif()
+  file(REMOVE "${WORK_DIR}/${name}")
+endforeach()
 
 # A little-endian number of `bytes` bytes at `offset` of `file`.
 function(read_number file offset bytes out)
@@ -145,17 +162,19 @@ foreach(directory "INSTALLDIR\tUserProgramsFolder\tMorvane" "UserProgramsFolder\
   expect_in("${directories}" "${directory}" "the Directory table")
 endforeach()
 msiinfo(shortcuts export "${msi}" Shortcut)
-set(shortcut "ProgramMenuFolder\tMorvane\tManager\t[#Morvane.exe]")
-expect_in("${shortcuts}" "${shortcut}" "the Shortcut table")
+foreach(shortcut "ProgramMenuFolder\tMorvane\tManager\t[#Morvane.exe]"
+                 "ProgramMenuFolder\tMorvane 使用指南\tGuide\t[#README.txt]\t\tMorvane 使用指南")
+  expect_in("${shortcuts}" "${shortcut}" "the Shortcut table")
+endforeach()
 msiinfo(files export "${msi}" File)
 string(REGEX MATCHALL "[^\r\n]+" lines "${files}")
 list(LENGTH lines line_count)
-if(NOT line_count EQUAL 6)  # three lines of column names, types and key, then one a file
-  message(FATAL_ERROR "${CPACK_PACKAGE_FILE_NAME}.msi: the File table is not the three programs:\n${files}")
+if(NOT line_count EQUAL 8)  # three lines of column names, types and key, then one a file
+  message(FATAL_ERROR "${CPACK_PACKAGE_FILE_NAME}.msi: the File table is not the programs, the guide and the licence:\n${files}")
 endif()
 file(REMOVE_RECURSE "${WORK_DIR}/extracted")
 execute_process(COMMAND msiextract -C "${WORK_DIR}/extracted" "${msi}" RESULT_VARIABLE result OUTPUT_QUIET)
-foreach(program Morvane.exe check.exe create.exe)
+foreach(program Morvane.exe check.exe create.exe README.txt LICENSE.txt)
   file(GLOB_RECURSE extracted "${WORK_DIR}/extracted/*/${program}")
   list(LENGTH extracted count)
   if(NOT result EQUAL 0 OR NOT count EQUAL 1)

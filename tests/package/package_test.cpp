@@ -29,6 +29,8 @@ namespace morvane::test {
 namespace {
 
 constexpr const char* kPrograms[] = {"Morvane.exe", "check.exe", "create.exe"};
+// Installed with the programs, and removed with them.
+constexpr const char* kTexts[] = {"README.txt", "LICENSE.txt"};
 constexpr char kCardBytes[] = "[Info]\r\n序列号=1\r\n[Card]\r\nA=11,12,13\r\n";
 
 // The one file or folder of `folder` whose name matches `pattern`.
@@ -51,6 +53,7 @@ std::string KnownFolder(int folder) {
 std::string InstallFolder() { return KnownFolder(CSIDL_LOCAL_APPDATA) + "\\Programs\\Morvane"; }
 std::string CardStore() { return InstallFolder() + "\\cards"; }
 std::string StartMenuShortcut() { return KnownFolder(CSIDL_PROGRAMS) + "\\Morvane.lnk"; }
+std::string GuideShortcut() { return KnownFolder(CSIDL_PROGRAMS) + "\\Morvane 使用指南.lnk"; }
 
 // msiexec with the arguments, as the user's double click (/i) or Settings ›
 // Apps (/x) runs it, without its windows (/qn); its exit code.
@@ -155,6 +158,13 @@ TEST_F(PackageTest, InstallsForTheUserStartsFromTheStartMenuAndUninstallingKeeps
     EXPECT_EQ(lstrcmpiW(Wide(shortcut->target).c_str(), Wide(InstallFolder() + "\\Morvane.exe").c_str()), 0)
         << shortcut->target;
     EXPECT_FALSE(shortcut->icon.empty());
+    for (const char* text : kTexts)
+        EXPECT_EQ(ReadFileBytes(InstallFolder() + "\\" + text), ReadFileBytes(zip_programs_ + "\\" + text))
+            << text << " is not the zip's";
+    std::optional<Shortcut> guide = ReadShortcut(GuideShortcut());
+    ASSERT_TRUE(guide) << GuideShortcut();
+    EXPECT_EQ(lstrcmpiW(Wide(guide->target).c_str(), Wide(InstallFolder() + "\\README.txt").c_str()), 0)
+        << guide->target;
 
     const std::string product_code = PackageProperty(package_, "ProductCode");
     EXPECT_EQ(MsiQueryProductStateW(Wide(product_code).c_str()), INSTALLSTATE_DEFAULT);
@@ -171,7 +181,9 @@ TEST_F(PackageTest, InstallsForTheUserStartsFromTheStartMenuAndUninstallingKeeps
     ASSERT_EQ(Uninstall(package_), 0u);
     EXPECT_EQ(MsiQueryProductStateW(Wide(product_code).c_str()), INSTALLSTATE_UNKNOWN);
     for (const char* program : kPrograms) EXPECT_FALSE(FileExists(InstallFolder() + "\\" + program)) << program;
+    for (const char* text : kTexts) EXPECT_FALSE(FileExists(InstallFolder() + "\\" + text)) << text;
     EXPECT_FALSE(FileExists(StartMenuShortcut()));
+    EXPECT_FALSE(FileExists(GuideShortcut()));
     EXPECT_EQ(ReadFileBytes(CardStore() + "\\kept.ini"), kCardBytes);
 }
 

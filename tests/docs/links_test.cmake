@@ -1,0 +1,27 @@
+# Every relative link and picture of README.md and docs/*.md names a file of
+# the repository: `[text](target)`, `![alt](target)`, with or without a
+# #fragment. Addresses (http:, https:, mailto:) and links within the page
+# (#...) are not files.
+file(GLOB documents "${SOURCE_DIR}/README.md" "${SOURCE_DIR}/docs/*.md")
+set(broken "")
+foreach(document ${documents})
+  file(READ "${document}" text)
+  get_filename_component(folder "${document}" DIRECTORY)
+  string(REGEX MATCHALL "\\]\\([^)]*\\)" targets "${text}")
+  foreach(target ${targets})
+    string(REGEX REPLACE "^\\]\\(([^) ]*).*\\)$" "\\1" target "${target}")
+    if(target MATCHES "^(https?:|mailto:|#)" OR target STREQUAL "")
+      continue()
+    endif()
+    string(REGEX REPLACE "#.*$" "" path "${target}")
+    if(NOT EXISTS "${folder}/${path}")
+      file(RELATIVE_PATH shown "${SOURCE_DIR}" "${document}")
+      string(APPEND broken "\n  ${shown}: ${target}")
+    endif()
+  endforeach()
+endforeach()
+if(broken)
+  message(FATAL_ERROR "links to files that do not exist:${broken}")
+endif()
+list(LENGTH documents count)
+message(STATUS "the links of ${count} documents name files that exist")

@@ -1,0 +1,78 @@
+# cmake/PlainText.cmake, which makes the packages' README.txt from
+# docs/guide.md: a sample of every construct it reads against the text it
+# must give, and the guide itself as Notepad must get it.
+set(converter "${SOURCE_DIR}/cmake/PlainText.cmake")
+set(here "${CMAKE_CURRENT_LIST_DIR}")
+
+# plain(<input> <output> [VERBATIM]): the converter's text, checked for the
+# marks Notepad needs and returned without them.
+function(plain input output)
+  set(verbatim OFF)
+  if(ARGN)
+    set(verbatim ON)
+  endif()
+  execute_process(COMMAND ${CMAKE_COMMAND} -DINPUT=${input} -DOUTPUT=${WORK_DIR}/plain.txt -DVERBATIM=${verbatim}
+                          -P ${converter} RESULT_VARIABLE result ERROR_VARIABLE said)
+  if(NOT result EQUAL 0)
+    message(FATAL_ERROR "PlainText.cmake failed on ${input}:\n${said}")
+  endif()
+  file(READ "${WORK_DIR}/plain.txt" mark LIMIT 3 HEX)
+  if(NOT mark STREQUAL "efbbbf")
+    message(FATAL_ERROR "${input}: the text has no UTF-8 byte-order mark")
+  endif()
+  # As many CR LF as CR and as LF: no lone one (UTF-8 holds neither byte
+  # inside a character). Read as bytes: file(READ) drops CR.
+  file(READ "${WORK_DIR}/plain.txt" hex HEX)
+  string(REGEX REPLACE "(..)" "<\\1>" bytes "${hex}")
+  string(REGEX MATCHALL "<0d><0a>" pairs "${bytes}")
+  string(REGEX MATCHALL "<0d>" returns "${bytes}")
+  string(REGEX MATCHALL "<0a>" feeds "${bytes}")
+  list(LENGTH pairs pair_count)
+  list(LENGTH returns return_count)
+  list(LENGTH feeds feed_count)
+  if(NOT pair_count EQUAL return_count OR NOT pair_count EQUAL feed_count OR pair_count EQUAL 0)
+    message(FATAL_ERROR "${input}: a line break of the text is not CR LF")
+  endif()
+  file(READ "${WORK_DIR}/plain.txt" text OFFSET 3)
+  set(${output} "${text}" PARENT_SCOPE)
+endfunction()
+
+plain("${here}/plain_text_sample.md" sample)
+file(READ "${here}/plain_text_sample.txt" expected)
+if(NOT sample STREQUAL expected)
+  file(WRITE "${WORK_DIR}/plain_text_sample.got.txt" "${sample}")
+  message(FATAL_ERROR "the sample's plain text differs from plain_text_sample.txt: see ${WORK_DIR}/plain_text_sample.got.txt")
+endif()
+
+plain("${SOURCE_DIR}/LICENSE" licence VERBATIM)
+file(READ "${SOURCE_DIR}/LICENSE" licence_source)
+if(NOT licence STREQUAL licence_source)
+  message(FATAL_ERROR "LICENSE.txt is not LICENSE line for line")
+endif()
+
+# The guide: no markup left, and each line within the width, but for a word
+# longer than a line.
+plain("${SOURCE_DIR}/docs/guide.md" guide)
+foreach(markup "](" "**" "`" "![" "\n#")
+  string(FIND "${guide}" "${markup}" at)
+  if(NOT at EQUAL -1)
+    string(SUBSTRING "${guide}" ${at} 60 around)
+    message(FATAL_ERROR "the guide's plain text keeps the markup '${markup}': ${around}")
+  endif()
+endforeach()
+include("${converter}")
+set(long_lines "")
+while(NOT guide STREQUAL "")
+  string(FIND "${guide}" "\n" end)
+  string(SUBSTRING "${guide}" 0 ${end} line)
+  math(EXPR end "${end} + 1")
+  string(SUBSTRING "${guide}" ${end} -1 guide)
+  plain_width_of("${line}" columns)
+  string(REGEX REPLACE "^ +" "" words "${line}")
+  if(columns GREATER plain_width AND words MATCHES " ")
+    string(APPEND long_lines "\n  ${columns} columns: ${line}")
+  endif()
+endwhile()
+if(long_lines)
+  message(FATAL_ERROR "lines of the guide's plain text wider than ${plain_width} columns:${long_lines}")
+endif()
