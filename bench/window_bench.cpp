@@ -247,14 +247,7 @@ bool BenchTypedAnswer(HWND window, const std::string& directory, const std::stri
         morvane::test::HoldKey(VK_CONTROL);
         const auto start = Clock::now();
         morvane::test::HoldKey(VK_RETURN);
-        INPUT release[2] = {};
-        for (INPUT& key : release) {
-            key.type = INPUT_KEYBOARD;
-            key.ki.dwFlags = KEYEVENTF_KEYUP;
-        }
-        release[0].ki.wVk = VK_RETURN;
-        release[1].ki.wVk = VK_CONTROL;
-        SendInput(2, release, sizeof(INPUT));
+        morvane::test::ReleaseKeys({VK_RETURN, VK_CONTROL});
         std::string typed;
         if (!PollUntil([&] { return (typed = morvane::test::TextOf(field)).size() >= answer.size(); })) {
             std::fprintf(stderr, "typing %d did not arrive: \"%s\"\n", i, typed.c_str());

@@ -103,7 +103,10 @@ bool MayTypeInto(HWND target) {
 }
 
 void ForegroundTracker::Remember(HWND window) {
-    if (!window || ProcessOf(window) == GetCurrentProcessId() || !IsFitToTypeInto(window)) return;
+    // The user stays in the page: the timer's looks find the window kept,
+    // whose process need not be opened four times a second.
+    if (!window || (window == window_ && GetWindowThreadProcessId(window, nullptr) == thread_)) return;
+    if (ProcessOf(window) == GetCurrentProcessId() || !IsFitToTypeInto(window)) return;
     window_ = window;
     thread_ = GetWindowThreadProcessId(window, nullptr);
 }

@@ -20,8 +20,11 @@ install(DIRECTORY DESTINATION cards COMPONENT programs)
 # The guide and the licence as plain text that Notepad shows right, with an
 # ASCII name: Windows 7's zip folder garbles a Chinese one, and wixl drops
 # what is not ASCII from the tables it writes.
+# Source=name=verbatim, also read by the package layout test from
+# CPackConfig.cmake.
+set(CPACK_MORVANE_PLAIN_TEXTS "docs/guide.md=README.txt=OFF" "LICENSE=LICENSE.txt=ON")
 set(MORVANE_PLAIN_TEXTS "")
-foreach(plain "docs/guide.md=README.txt=OFF" "LICENSE=LICENSE.txt=ON")
+foreach(plain ${CPACK_MORVANE_PLAIN_TEXTS})
   string(REPLACE "=" ";" plain "${plain}")
   list(GET plain 0 source)
   list(GET plain 1 name)

@@ -648,7 +648,12 @@ void PressCtrlShiftKey(WORD virtual_key) {
                 KeyInput(virtual_key, true), KeyInput(VK_SHIFT, true), KeyInput(VK_CONTROL, true)});
 }
 void HoldKey(WORD virtual_key) { SendInputs({KeyInput(virtual_key, false)}); }
-void ReleaseKey(WORD virtual_key) { SendInputs({KeyInput(virtual_key, true)}); }
+void ReleaseKey(WORD virtual_key) { ReleaseKeys({virtual_key}); }
+void ReleaseKeys(std::initializer_list<WORD> virtual_keys) {
+    std::vector<INPUT> inputs;
+    for (WORD key : virtual_keys) inputs.push_back(KeyInput(key, true));
+    SendInputs(std::move(inputs));
+}
 
 void MoveMouseToScreen(POINT point) {
     SetCursorPos(point.x, point.y);

@@ -13,6 +13,7 @@
 
 #include <chrono>
 #include <functional>
+#include <initializer_list>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -211,9 +212,10 @@ void PressCtrl(char letter);
 void PressCtrlKey(WORD virtual_key);
 // Ctrl and Shift held around any key: Ctrl+Shift+Enter.
 void PressCtrlShiftKey(WORD virtual_key);
-// A key pressed and left down, and let go.
+// A key pressed and left down, and let go; several let go at once.
 void HoldKey(WORD virtual_key);
 void ReleaseKey(WORD virtual_key);
+void ReleaseKeys(std::initializer_list<WORD> virtual_keys);
 // Moves the pointer to the centre of the control (screen coordinates).
 void MoveMouseTo(HWND control);
 void MoveMouseToScreen(POINT point);

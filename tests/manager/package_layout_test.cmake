@@ -48,7 +48,7 @@ if(NOT everything STREQUAL "LICENSE.txt;Morvane.exe;README.txt;cards;check.exe;c
   message(FATAL_ERROR "unexpected package content: ${everything}")
 endif()
 # Each made anew here from its source must be the package's, byte for byte.
-foreach(plain "docs/guide.md=README.txt=OFF" "LICENSE=LICENSE.txt=ON")
+foreach(plain ${CPACK_MORVANE_PLAIN_TEXTS})
   string(REPLACE "=" ";" plain "${plain}")
   list(GET plain 0 source)
   list(GET plain 1 name)
